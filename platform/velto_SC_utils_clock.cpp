@@ -1,0 +1,112 @@
+// The system clock and the real-time clock. The RTC holds local wall-clock
+// time, not UTC.
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/rtc.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "platform/velto_SC_utils.h"
+#include "platform/velto_board.h"
+
+namespace Velto {
+
+const char* const default_rtc = "/dev/rtc0";
+
+namespace {
+
+// 2011-12-31 23:59:59 UTC: a clock at or before this was never set.
+const time_t kLastUnsetTime = 1325375999;
+
+void SetSystemClock(time_t t)
+{
+    if (Board().SetTime(t) != 0) {
+        printf("Error: stime(%s)\n", strerror(errno));
+    }
+}
+
+}  // namespace
+
+tm GetNow()
+{
+    time_t now = Board().Time(nullptr);
+    tm t;
+    localtime_r(&now, &t);
+    return t;
+}
+
+bool get_rtc_time(tm& out)
+{
+    int fd = Board().Open(default_rtc, O_RDONLY);
+    if (fd < 0) {
+        perror("/dev/rtc0");
+        return false;
+    }
+    struct rtc_time rt;
+    memset(&rt, 0, sizeof rt);
+    if (Board().Ioctl(fd, RTC_RD_TIME, &rt) < 0) {
+        Board().Close(fd);
+        return false;
+    }
+    out.tm_sec = rt.tm_sec;
+    out.tm_min = rt.tm_min;
+    out.tm_hour = rt.tm_hour;
+    out.tm_mday = rt.tm_mday;
+    out.tm_mon = rt.tm_mon;
+    out.tm_year = rt.tm_year;
+    out.tm_wday = rt.tm_wday;
+    out.tm_yday = rt.tm_yday;
+    out.tm_isdst = rt.tm_isdst;
+    Board().Close(fd);
+    return true;
+}
+
+time_t validate_tm_time(tm* t)
+{
+    time_t r = mktime(t);
+    if (r == static_cast<time_t>(-1)) {
+        printf("invalidate\n");
+    }
+    return r;
+}
+
+bool set_rtc_time(const tm& in)
+{
+    tm copy = in;
+    time_t t = validate_tm_time(&copy);
+    SetSystemClock(t);
+    int fd = Board().Open(default_rtc, O_RDONLY);
+    if (fd < 0) {
+        perror("/dev/rtc0");
+        return false;
+    }
+    // The hardware clock gets the fields as given, not the normalised copy.
+    struct rtc_time rt;
+    memset(&rt, 0, sizeof rt);
+    rt.tm_sec = in.tm_sec;
+    rt.tm_min = in.tm_min;
+    rt.tm_hour = in.tm_hour;
+    rt.tm_mday = in.tm_mday;
+    rt.tm_mon = in.tm_mon;
+    rt.tm_year = in.tm_year;
+    rt.tm_wday = in.tm_wday;
+    rt.tm_yday = in.tm_yday;
+    rt.tm_isdst = in.tm_isdst;
+    int rc = Board().Ioctl(fd, RTC_SET_TIME, &rt);
+    Board().Close(fd);
+    return rc != -1;
+}
+
+void InitSystemDateTime()
+{
+    if (Board().Time(nullptr) > kLastUnsetTime) {
+        return;
+    }
+    time_t t = kLastUnsetTime + 1;
+    SetSystemClock(t);
+    tm local;
+    localtime_r(&t, &local);
+    set_rtc_time(local);
+}
+
+}  // namespace Velto

@@ -1,0 +1,11 @@
+#include "sim/sim_builtin_devices.h"
+
+#include "sim/sim_basic_devices.h"
+#include "sim/sim_board.h"
+
+void VeltoSimRegisterBuiltinDevices(CVeltoSimBoard& board)
+{
+    board.RegisterDevice("/dev/fsl_otg", VeltoSimCreateOtgDevice());
+    board.RegisterDevice("/dev/rtc0", VeltoSimCreateRtcDevice());
+    board.RegisterDevice("/dev/watchdog", VeltoSimCreateWatchdogDevice());
+}
