@@ -1,0 +1,24 @@
+#!/bin/sh
+# Builds the libFuzzer targets with clang (ASan+UBSan) and runs each for a
+# bounded time from its seed corpus. Crashers land in build-fuzz/crashes.
+set -e
+cd "$(dirname "$0")/.."
+SECONDS_EACH=${FUZZ_SECONDS:-60}
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVELTO_FUZZ=ON -DVELTO_TESTS=OFF \
+    -DVELTO_BENCH=OFF -DVELTO_SANITIZE=address >/dev/null
+cmake --build build-fuzz -j"$(nproc)"
+mkdir -p build-fuzz/crashes
+found=0
+for f in build-fuzz/fuzz/*; do
+    [ -x "$f" ] || continue
+    found=1
+    name=$(basename "$f")
+    corpus=build-fuzz/corpus/$name
+    mkdir -p "$corpus"
+    seeds=""
+    [ -d "fuzz/seeds/$name" ] && seeds="fuzz/seeds/$name"
+    echo "fuzz: $name for ${SECONDS_EACH}s"
+    "$f" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 \
+        -artifact_prefix=build-fuzz/crashes/"$name"- "$corpus" $seeds 2>&1 | tail -3
+done
+[ "$found" = 1 ] || echo "fuzz: no targets"
