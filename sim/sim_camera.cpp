@@ -1,0 +1,788 @@
+#include "sim/sim_camera.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/videodev2.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/sim_board.h"
+#include "sim/sim_camera_scene.h"
+#include "sim/sim_files.h"
+
+namespace {
+
+struct FrameSize {
+    uint32_t width, height;
+};
+const FrameSize kSizes[] = {{640, 480}, {320, 240}, {160, 120}};
+const uint32_t kRates[] = {30, 25, 20, 15, 10, 5};
+const uint32_t kMaxBuffers = 32;
+
+struct ControlInfo {
+    uint32_t id;
+    uint32_t type;
+    const char* name;
+    int32_t minimum, maximum, step, def;
+};
+
+// What a typical UVC head offers; focus, zoom, auto gain and auto hue are
+// absent, as on most cheap heads.
+const ControlInfo kControls[] = {
+    {V4L2_CID_BRIGHTNESS, V4L2_CTRL_TYPE_INTEGER, "Brightness", -64, 64, 1, 0},
+    {V4L2_CID_CONTRAST, V4L2_CTRL_TYPE_INTEGER, "Contrast", 0, 64, 1, 32},
+    {V4L2_CID_SATURATION, V4L2_CTRL_TYPE_INTEGER, "Saturation", 0, 128, 1, 64},
+    {V4L2_CID_HUE, V4L2_CTRL_TYPE_INTEGER, "Hue", -40, 40, 1, 0},
+    {V4L2_CID_AUTO_WHITE_BALANCE, V4L2_CTRL_TYPE_BOOLEAN, "White Balance Temperature, Auto", 0, 1,
+     1, 1},
+    {V4L2_CID_GAMMA, V4L2_CTRL_TYPE_INTEGER, "Gamma", 72, 500, 1, 100},
+    {V4L2_CID_GAIN, V4L2_CTRL_TYPE_INTEGER, "Gain", 0, 100, 1, 0},
+    {V4L2_CID_POWER_LINE_FREQUENCY, V4L2_CTRL_TYPE_MENU, "Power Line Frequency", 0, 2, 1, 1},
+    {V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CTRL_TYPE_INTEGER, "White Balance Temperature", 2800,
+     6500, 1, 4600},
+    {V4L2_CID_SHARPNESS, V4L2_CTRL_TYPE_INTEGER, "Sharpness", 0, 6, 1, 3},
+    {V4L2_CID_BACKLIGHT_COMPENSATION, V4L2_CTRL_TYPE_INTEGER, "Backlight Compensation", 0, 2, 1, 1},
+    {V4L2_CID_EXPOSURE_AUTO, V4L2_CTRL_TYPE_MENU, "Exposure, Auto", 0, 3, 1, 3},
+    {V4L2_CID_EXPOSURE_ABSOLUTE, V4L2_CTRL_TYPE_INTEGER, "Exposure (Absolute)", 1, 5000, 1, 156},
+    {V4L2_CID_EXPOSURE_AUTO_PRIORITY, V4L2_CTRL_TYPE_BOOLEAN, "Exposure, Auto Priority", 0, 1, 1,
+     0},
+};
+
+const ControlInfo* FindControl(uint32_t id) {
+    for (const ControlInfo& c : kControls) {
+        if (c.id == id) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+// Menu entries the head really has; the exposure menu offers only manual (1)
+// and aperture priority (3).
+bool MenuEntryExists(const ControlInfo& c, int32_t value) {
+    if (value < c.minimum || value > c.maximum) {
+        return false;
+    }
+    return c.id != V4L2_CID_EXPOSURE_AUTO || value == V4L2_EXPOSURE_MANUAL ||
+           value == V4L2_EXPOSURE_APERTURE_PRIORITY;
+}
+
+// The supported size closest to the one asked, by the UVC driver's measure.
+FrameSize NearestSize(uint32_t width, uint32_t height) {
+    FrameSize best = kSizes[0];
+    uint64_t bestD = UINT64_MAX;
+    for (const FrameSize& s : kSizes) {
+        uint64_t overlap =
+            static_cast<uint64_t>(std::min(width, s.width)) * std::min(height, s.height);
+        uint64_t d = static_cast<uint64_t>(width) * height +
+                     static_cast<uint64_t>(s.width) * s.height - 2 * overlap;
+        if (d < bestD) {
+            bestD = d;
+            best = s;
+        }
+    }
+    return best;
+}
+
+uint32_t NearestRate(uint32_t numerator, uint32_t denominator) {
+    if (numerator == 0 || denominator == 0) {
+        return 30;
+    }
+    double asked = static_cast<double>(denominator) / numerator;
+    uint32_t best = kRates[0];
+    for (uint32_t r : kRates) {
+        if (std::abs(r - asked) < std::abs(best - asked)) {
+            best = r;
+        }
+    }
+    return best;
+}
+
+size_t PageRound(size_t n) {
+    size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    return (n + page - 1) / page * page;
+}
+
+int Fail(int err) {
+    errno = err;
+    return -1;
+}
+
+class CCameraHandle : public CVeltoSimHandle {
+public:
+    CCameraHandle(std::shared_ptr<CVeltoSimCamera> device, std::string marker, bool nonBlocking)
+        : m_pDevice(std::move(device)),
+          m_strMarker(std::move(marker)),
+          m_bNonBlocking(nonBlocking) {
+        m_pDevice->CountHandle(1);
+        for (const ControlInfo& c : kControls) {
+            m_values[c.id] = c.def;
+        }
+    }
+
+    ~CCameraHandle() override {
+        StopClock();
+        FreeBuffers();
+        m_pDevice->CountHandle(-1);
+    }
+
+    int Ioctl(unsigned long request, void* arg) override {
+        if (arg == nullptr) {
+            return Fail(EFAULT);
+        }
+        if (CheckGone()) {
+            return Fail(ENODEV);
+        }
+        switch (request) {
+            case VIDIOC_QUERYCAP:
+                return QueryCap(static_cast<v4l2_capability*>(arg));
+            case VIDIOC_ENUM_FMT:
+                return EnumFmt(static_cast<v4l2_fmtdesc*>(arg));
+            case VIDIOC_ENUM_FRAMESIZES:
+                return EnumFrameSizes(static_cast<v4l2_frmsizeenum*>(arg));
+            case VIDIOC_G_FMT:
+                return GetFmt(static_cast<v4l2_format*>(arg));
+            case VIDIOC_TRY_FMT:
+                return TryFmt(static_cast<v4l2_format*>(arg), false);
+            case VIDIOC_S_FMT:
+                return TryFmt(static_cast<v4l2_format*>(arg), true);
+            case VIDIOC_G_PARM:
+            case VIDIOC_S_PARM:
+                return Parm(static_cast<v4l2_streamparm*>(arg), request == VIDIOC_S_PARM);
+            case VIDIOC_ENUMINPUT:
+                return EnumInput(static_cast<v4l2_input*>(arg));
+            case VIDIOC_G_INPUT:
+                *static_cast<int*>(arg) = 0;
+                return 0;
+            case VIDIOC_S_INPUT:
+                return *static_cast<int*>(arg) == 0 ? 0 : Fail(EINVAL);
+            case VIDIOC_REQBUFS:
+                return ReqBufs(static_cast<v4l2_requestbuffers*>(arg));
+            case VIDIOC_QUERYBUF:
+                return QueryBuf(static_cast<v4l2_buffer*>(arg));
+            case VIDIOC_QBUF:
+                return QBuf(static_cast<v4l2_buffer*>(arg));
+            case VIDIOC_DQBUF:
+                return DQBuf(static_cast<v4l2_buffer*>(arg));
+            case VIDIOC_STREAMON:
+                return StreamOn(*static_cast<int*>(arg));
+            case VIDIOC_STREAMOFF:
+                return StreamOff(*static_cast<int*>(arg));
+            case VIDIOC_QUERYCTRL:
+                return QueryCtrl(static_cast<v4l2_queryctrl*>(arg));
+            case VIDIOC_QUERYMENU:
+                return QueryMenu(static_cast<v4l2_querymenu*>(arg));
+            case VIDIOC_G_CTRL:
+                return GetCtrl(static_cast<v4l2_control*>(arg));
+            case VIDIOC_S_CTRL:
+                return SetCtrl(static_cast<v4l2_control*>(arg));
+            default:
+                return Fail(ENOTTY);
+        }
+    }
+
+    void* Mmap(void* addr, size_t length, int prot, int flags, off_t offset) override {
+        if (CheckGone()) {
+            errno = ENODEV;
+            return MAP_FAILED;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!(flags & MAP_SHARED)) {
+            errno = EINVAL;
+            return MAP_FAILED;
+        }
+        for (size_t i = 0; i < m_buffers.size(); ++i) {
+            Buffer& b = m_buffers[i];
+            if (static_cast<off_t>(Cookie(i)) != offset) {
+                continue;
+            }
+            if (length == 0 || length > b.mapLength) {
+                errno = EINVAL;
+                return MAP_FAILED;
+            }
+            void* p = ::mmap(addr, length, prot, flags, b.memfd, 0);
+            if (p != MAP_FAILED) {
+                b.userMaps[p] = length;
+                m_pDevice->CountMapping(1);
+            }
+            return p;
+        }
+        errno = EINVAL;
+        return MAP_FAILED;
+    }
+
+    void OnMunmap(void* addr, size_t length) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (Buffer& b : m_buffers) {
+            if (b.userMaps.erase(addr) != 0) {
+                m_pDevice->CountMapping(-1);
+                return;
+            }
+        }
+        for (auto it = m_orphanMaps.begin(); it != m_orphanMaps.end(); ++it) {
+            if (*it == addr) {
+                m_orphanMaps.erase(it);
+                m_pDevice->CountMapping(-1);
+                return;
+            }
+        }
+    }
+
+private:
+    enum class State { Dequeued, Queued, Filling, Done };
+
+    struct Buffer {
+        int memfd = -1;
+        uint8_t* pixels = nullptr;  // the driver's own mapping
+        size_t mapLength = 0;
+        State state = State::Dequeued;
+        uint32_t sequence = 0;
+        uint32_t bytesused = 0;
+        struct timeval timestamp = {0, 0};
+        std::map<void*, size_t> userMaps;
+    };
+
+    size_t FrameBytes() const { return static_cast<size_t>(m_nWidth) * m_nHeight * 2; }
+    size_t Cookie(size_t index) const { return index * PageRound(FrameBytes()); }
+
+    // The node is gone once its marker file is; noticed at most once per
+    // call or frame tick, and never undone for this handle.
+    bool CheckGone() {
+        if (m_bGone) {
+            return true;
+        }
+        if (!VeltoSim::Exists(m_strMarker)) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            MarkGoneLocked();
+            return true;
+        }
+        return false;
+    }
+
+    void MarkGoneLocked() {
+        if (!m_bGone) {
+            m_bGone = true;
+            SignalReadable();  // a select on a vanished device returns at once
+            m_cond.notify_all();
+        }
+    }
+
+    int QueryCap(v4l2_capability* cap) {
+        memset(cap, 0, sizeof *cap);
+        strncpy(reinterpret_cast<char*>(cap->driver), "uvcvideo", sizeof cap->driver - 1);
+        strncpy(reinterpret_cast<char*>(cap->card), "UVC Camera", sizeof cap->card - 1);
+        strncpy(reinterpret_cast<char*>(cap->bus_info), "usb-fsl-ehci.0-1",
+                sizeof cap->bus_info - 1);
+        cap->version = 0x030000;
+        cap->device_caps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+        cap->capabilities = cap->device_caps | V4L2_CAP_DEVICE_CAPS;
+        return 0;
+    }
+
+    int EnumFmt(v4l2_fmtdesc* desc) {
+        if (desc->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || desc->index != 0) {
+            return Fail(EINVAL);
+        }
+        uint32_t index = desc->index;
+        memset(desc, 0, sizeof *desc);
+        desc->index = index;
+        desc->type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        strncpy(reinterpret_cast<char*>(desc->description), "YUYV 4:2:2",
+                sizeof desc->description - 1);
+        desc->pixelformat = V4L2_PIX_FMT_YUYV;
+        return 0;
+    }
+
+    int EnumFrameSizes(v4l2_frmsizeenum* e) {
+        if (e->pixel_format != V4L2_PIX_FMT_YUYV || e->index >= sizeof kSizes / sizeof kSizes[0]) {
+            return Fail(EINVAL);
+        }
+        e->type = V4L2_FRMSIZE_TYPE_DISCRETE;
+        e->discrete.width = kSizes[e->index].width;
+        e->discrete.height = kSizes[e->index].height;
+        return 0;
+    }
+
+    void FillPix(v4l2_pix_format& pix, uint32_t width, uint32_t height) const {
+        memset(&pix, 0, sizeof pix);
+        pix.width = width;
+        pix.height = height;
+        pix.pixelformat = V4L2_PIX_FMT_YUYV;
+        pix.field = V4L2_FIELD_NONE;
+        pix.bytesperline = width * 2;
+        pix.sizeimage = width * height * 2;
+        pix.colorspace = V4L2_COLORSPACE_SRGB;
+    }
+
+    int GetFmt(v4l2_format* fmt) {
+        if (fmt->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
+            return Fail(EINVAL);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        FillPix(fmt->fmt.pix, m_nWidth, m_nHeight);
+        return 0;
+    }
+
+    int TryFmt(v4l2_format* fmt, bool set) {
+        if (fmt->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
+            return Fail(EINVAL);
+        }
+        // Only YUYV exists; like the UVC driver, another format is replaced.
+        FrameSize s = NearestSize(fmt->fmt.pix.width, fmt->fmt.pix.height);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (set && !m_buffers.empty()) {
+            return Fail(EBUSY);
+        }
+        FillPix(fmt->fmt.pix, s.width, s.height);
+        if (set) {
+            m_nWidth = s.width;
+            m_nHeight = s.height;
+        }
+        return 0;
+    }
+
+    int Parm(v4l2_streamparm* parm, bool set) {
+        if (parm->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
+            return Fail(EINVAL);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (set) {
+            const v4l2_fract& t = parm->parm.capture.timeperframe;
+            m_nFps = NearestRate(t.numerator, t.denominator);
+        }
+        memset(&parm->parm, 0, sizeof parm->parm);
+        parm->parm.capture.capability = V4L2_CAP_TIMEPERFRAME;
+        parm->parm.capture.timeperframe.numerator = 1;
+        parm->parm.capture.timeperframe.denominator = m_nFps;
+        parm->parm.capture.readbuffers = 0;
+        return 0;
+    }
+
+    int EnumInput(v4l2_input* input) {
+        if (input->index != 0) {
+            return Fail(EINVAL);
+        }
+        memset(input, 0, sizeof *input);
+        strncpy(reinterpret_cast<char*>(input->name), "Camera 1", sizeof input->name - 1);
+        input->type = V4L2_INPUT_TYPE_CAMERA;
+        return 0;
+    }
+
+    int ReqBufs(v4l2_requestbuffers* req) {
+        if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::ReqBufs)) {
+            return Fail(err);
+        }
+        if (req->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || req->memory != V4L2_MEMORY_MMAP) {
+            return Fail(EINVAL);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_bStreaming) {
+            return Fail(EBUSY);
+        }
+        for (const Buffer& b : m_buffers) {
+            if (!b.userMaps.empty()) {
+                return Fail(EBUSY);  // buffers cannot be freed while mapped
+            }
+        }
+        FreeBuffersLocked();
+        if (req->count == 0) {
+            return 0;
+        }
+        uint32_t count = std::min(std::max(req->count, 2u), kMaxBuffers);
+        size_t length = PageRound(FrameBytes());
+        for (uint32_t i = 0; i < count; ++i) {
+            Buffer b;
+            b.memfd = memfd_create("velto-sim-camera", MFD_CLOEXEC);
+            if (b.memfd < 0 || ftruncate(b.memfd, static_cast<off_t>(length)) != 0) {
+                int err = errno;
+                if (b.memfd >= 0) {
+                    ::close(b.memfd);
+                }
+                FreeBuffersLocked();
+                return Fail(err == 0 ? ENOMEM : err);
+            }
+            void* p = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.memfd, 0);
+            if (p == MAP_FAILED) {
+                ::close(b.memfd);
+                FreeBuffersLocked();
+                return Fail(ENOMEM);
+            }
+            b.pixels = static_cast<uint8_t*>(p);
+            b.mapLength = length;
+            m_buffers.push_back(std::move(b));
+        }
+        req->count = count;
+        return 0;
+    }
+
+    void FillBuffer(size_t index, v4l2_buffer* buf) const {
+        const Buffer& b = m_buffers[index];
+        memset(buf, 0, sizeof *buf);
+        buf->index = static_cast<uint32_t>(index);
+        buf->type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        buf->memory = V4L2_MEMORY_MMAP;
+        buf->length = static_cast<uint32_t>(FrameBytes());
+        buf->m.offset = static_cast<uint32_t>(Cookie(index));
+        buf->field = V4L2_FIELD_NONE;
+        buf->bytesused = b.bytesused;
+        buf->sequence = b.sequence;
+        buf->timestamp = b.timestamp;
+        buf->flags = V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
+        if (!b.userMaps.empty()) {
+            buf->flags |= V4L2_BUF_FLAG_MAPPED;
+        }
+        if (b.state == State::Queued || b.state == State::Filling) {
+            buf->flags |= V4L2_BUF_FLAG_QUEUED;
+        } else if (b.state == State::Done) {
+            buf->flags |= V4L2_BUF_FLAG_DONE;
+        }
+    }
+
+    int QueryBuf(v4l2_buffer* buf) {
+        if (buf->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
+            return Fail(EINVAL);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (buf->index >= m_buffers.size()) {
+            return Fail(EINVAL);
+        }
+        FillBuffer(buf->index, buf);
+        return 0;
+    }
+
+    int QBuf(v4l2_buffer* buf) {
+        if (buf->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buf->memory != V4L2_MEMORY_MMAP) {
+            return Fail(EINVAL);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (buf->index >= m_buffers.size() || m_buffers[buf->index].state != State::Dequeued) {
+            return Fail(EINVAL);
+        }
+        m_buffers[buf->index].state = State::Queued;
+        m_queued.push_back(buf->index);
+        FillBuffer(buf->index, buf);
+        return 0;
+    }
+
+    int DQBuf(v4l2_buffer* buf) {
+        if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::DqBuf)) {
+            return Fail(err);
+        }
+        if (buf->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buf->memory != V4L2_MEMORY_MMAP) {
+            return Fail(EINVAL);
+        }
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            if (m_bGone) {
+                return Fail(ENODEV);
+            }
+            if (!m_bStreaming) {
+                return Fail(EINVAL);
+            }
+            if (!m_done.empty()) {
+                break;
+            }
+            if (m_bNonBlocking) {
+                return Fail(EAGAIN);
+            }
+            // Blocking reader: wake now and then to notice an unplug.
+            m_cond.wait_for(lock, std::chrono::milliseconds(200));
+            lock.unlock();
+            bool gone = CheckGone();
+            lock.lock();
+            if (gone) {
+                return Fail(ENODEV);
+            }
+        }
+        uint32_t index = m_done.front();
+        m_done.pop_front();
+        if (m_done.empty()) {
+            DrainReadable();
+        }
+        m_buffers[index].state = State::Dequeued;
+        FillBuffer(index, buf);
+        return 0;
+    }
+
+    int StreamOn(int type) {
+        if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::StreamOn)) {
+            return Fail(err);
+        }
+        if (type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
+            return Fail(EINVAL);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_buffers.empty()) {
+            return Fail(EINVAL);
+        }
+        if (m_bStreaming) {
+            return 0;
+        }
+        m_bStreaming = true;
+        m_bStopClock = false;
+        m_nSequence = 0;
+        m_pDevice->CountStreamOn();
+        m_clock = std::thread([this] { ClockLoop(); });
+        return 0;
+    }
+
+    int StreamOff(int type) {
+        if (type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
+            return Fail(EINVAL);
+        }
+        StopClock();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStreaming = false;
+        // Every buffer returns to the application, dequeued.
+        for (Buffer& b : m_buffers) {
+            b.state = State::Dequeued;
+        }
+        m_queued.clear();
+        m_done.clear();
+        DrainReadable();
+        return 0;
+    }
+
+    void StopClock() {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_bStopClock = true;
+            m_cond.notify_all();
+        }
+        if (m_clock.joinable()) {
+            m_clock.join();
+        }
+    }
+
+    // Frame timer of a streaming handle: one frame every 1/fps seconds into
+    // the oldest queued buffer; lost when no buffer is queued.
+    void ClockLoop() {
+        using Clock = std::chrono::steady_clock;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        auto period = std::chrono::microseconds(1000000 / std::max(1u, m_nFps));
+        Clock::time_point next = Clock::now();
+        while (!m_bStopClock) {
+            next += period;
+            m_cond.wait_until(lock, next, [this] { return m_bStopClock; });
+            if (m_bStopClock) {
+                break;
+            }
+            Clock::time_point now = Clock::now();
+            if (next + period < now) {
+                next = now;  // fell behind (a slow host): no burst of late frames
+            }
+            lock.unlock();
+            bool gone = CheckGone();
+            lock.lock();
+            if (gone) {
+                break;
+            }
+            if (m_pDevice->IsStalled()) {
+                continue;
+            }
+            uint32_t sequence = m_nSequence++;
+            if (m_queued.empty()) {
+                m_pDevice->CountFrame(false);
+                continue;
+            }
+            uint32_t index = m_queued.front();
+            m_queued.pop_front();
+            Buffer& b = m_buffers[index];
+            b.state = State::Filling;
+            uint32_t width = m_nWidth, height = m_nHeight;
+            VeltoSimSceneLook look = Look();
+            uint8_t* pixels = b.pixels;
+            lock.unlock();
+            VeltoSimDrawScene(pixels, static_cast<int>(width), static_cast<int>(height), sequence,
+                              look);
+            lock.lock();
+            struct timespec ts;
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            b.timestamp.tv_sec = ts.tv_sec;
+            b.timestamp.tv_usec = ts.tv_nsec / 1000;
+            b.sequence = sequence;
+            b.bytesused = static_cast<uint32_t>(FrameBytes());
+            b.state = State::Done;
+            m_done.push_back(index);
+            m_pDevice->CountFrame(true);
+            SignalReadable();
+            m_cond.notify_all();
+        }
+    }
+
+    VeltoSimSceneLook Look() const {
+        const ControlInfo* sat = FindControl(V4L2_CID_SATURATION);
+        VeltoSimSceneLook look;
+        look.brightness = m_values.at(V4L2_CID_BRIGHTNESS);
+        look.saturationPercent = m_values.at(V4L2_CID_SATURATION) * 100 / sat->def;
+        return look;
+    }
+
+    int QueryCtrl(v4l2_queryctrl* q) {
+        uint32_t id = q->id;
+        const ControlInfo* c = nullptr;
+        if (id & V4L2_CTRL_FLAG_NEXT_CTRL) {
+            uint32_t after = id & ~V4L2_CTRL_FLAG_NEXT_CTRL;
+            for (const ControlInfo& info : kControls) {
+                if (info.id > after && (c == nullptr || info.id < c->id)) {
+                    c = &info;
+                }
+            }
+        } else {
+            c = FindControl(id);
+        }
+        if (c == nullptr) {
+            return Fail(EINVAL);
+        }
+        memset(q, 0, sizeof *q);
+        q->id = c->id;
+        q->type = c->type;
+        strncpy(reinterpret_cast<char*>(q->name), c->name, sizeof q->name - 1);
+        q->minimum = c->minimum;
+        q->maximum = c->maximum;
+        q->step = c->step;
+        q->default_value = c->def;
+        return 0;
+    }
+
+    int QueryMenu(v4l2_querymenu* m) {
+        const ControlInfo* c = FindControl(m->id);
+        if (c == nullptr || c->type != V4L2_CTRL_TYPE_MENU ||
+            !MenuEntryExists(*c, static_cast<int32_t>(m->index))) {
+            return Fail(EINVAL);
+        }
+        snprintf(reinterpret_cast<char*>(m->name), sizeof m->name, "Entry %u", m->index);
+        return 0;
+    }
+
+    int GetCtrl(v4l2_control* ctrl) {
+        if (FindControl(ctrl->id) == nullptr) {
+            return Fail(EINVAL);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ctrl->value = m_values[ctrl->id];
+        return 0;
+    }
+
+    int SetCtrl(v4l2_control* ctrl) {
+        const ControlInfo* c = FindControl(ctrl->id);
+        if (c == nullptr) {
+            return Fail(EINVAL);
+        }
+        int32_t value = ctrl->value;
+        if (c->type == V4L2_CTRL_TYPE_MENU) {
+            if (value < c->minimum || value > c->maximum) {
+                return Fail(ERANGE);
+            }
+            if (!MenuEntryExists(*c, value)) {
+                return Fail(EINVAL);
+            }
+        } else {
+            // Integers and booleans are clamped and rounded to the step.
+            value = std::min(std::max(value, c->minimum), c->maximum);
+            value = c->minimum + (value - c->minimum + c->step / 2) / c->step * c->step;
+            value = std::min(value, c->maximum);
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_values[c->id] = value;
+        ctrl->value = value;
+        return 0;
+    }
+
+    void FreeBuffers() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        FreeBuffersLocked();
+    }
+
+    void FreeBuffersLocked() {
+        for (Buffer& b : m_buffers) {
+            if (b.pixels != nullptr) {
+                ::munmap(b.pixels, b.mapLength);
+            }
+            if (b.memfd >= 0) {
+                ::close(b.memfd);  // client mappings keep the memory alive
+            }
+            for (auto& m : b.userMaps) {
+                m_orphanMaps.push_back(m.first);
+            }
+        }
+        m_buffers.clear();
+        m_queued.clear();
+        m_done.clear();
+    }
+
+    std::shared_ptr<CVeltoSimCamera> m_pDevice;
+    const std::string m_strMarker;
+    const bool m_bNonBlocking;
+
+    std::mutex m_mutex;
+    std::condition_variable m_cond;
+    std::thread m_clock;
+    bool m_bStopClock = false;
+    bool m_bStreaming = false;
+    std::atomic<bool> m_bGone{false};
+    uint32_t m_nWidth = 640;
+    uint32_t m_nHeight = 480;
+    uint32_t m_nFps = 30;
+    uint32_t m_nSequence = 0;
+    std::vector<Buffer> m_buffers;
+    std::deque<uint32_t> m_queued;
+    std::deque<uint32_t> m_done;
+    std::vector<void*> m_orphanMaps;
+    std::map<uint32_t, int32_t> m_values;
+};
+
+}  // namespace
+
+std::shared_ptr<CVeltoSimCamera> CVeltoSimCamera::GetInstance() {
+    static std::shared_ptr<CVeltoSimCamera> camera(new CVeltoSimCamera());
+    return camera;
+}
+
+std::unique_ptr<CVeltoSimHandle> CVeltoSimCamera::Open(int flags, int* err) {
+    std::string marker = CVeltoSimBoard::GetInstance().Root() + "/dev/video0";
+    return std::unique_ptr<CVeltoSimHandle>(
+        new CCameraHandle(GetInstance(), marker, (flags & O_NONBLOCK) != 0));
+}
+
+void CVeltoSimCamera::FailNext(VeltoSimCameraCall call, int err, int count) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nFailErr[static_cast<int>(call)] = err;
+    m_nFailCount[static_cast<int>(call)] = count;
+}
+
+void CVeltoSimCamera::SetStalled(bool stalled) {
+    m_bStalled = stalled;
+}
+
+void CVeltoSimCamera::ResetFaults() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (int i = 0; i < 3; ++i) {
+        m_nFailErr[i] = 0;
+        m_nFailCount[i] = 0;
+    }
+    m_bStalled = false;
+}
+
+int CVeltoSimCamera::TakeFault(VeltoSimCameraCall call) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    int i = static_cast<int>(call);
+    if (m_nFailCount[i] <= 0) {
+        return 0;
+    }
+    --m_nFailCount[i];
+    return m_nFailErr[i];
+}

@@ -1,0 +1,71 @@
+// The simulated USB (UVC) camera head behind /dev/video0: a V4L2 capture node
+// that answers the calls of the camera code the way the kernel's UVC driver
+// does. YUYV at 640x480, 320x240 and 160x120 (other sizes are rounded to the
+// nearest), frame intervals of 5 to 30 fps, mmap streaming with one memfd per
+// buffer, integer, boolean and menu controls, frames paced by a real timer and
+// signalled through the handle's descriptor so that select works.
+//
+// Unplugging (removing board/dev/video0, see sim_camera_control.h) is noticed
+// by every open handle on its next call or frame tick: select turns readable,
+// every ioctl then fails with ENODEV, and new opens fail.
+//
+// For tests in the same process the device also injects faults and counts
+// what is still open or mapped, so leaks show.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "sim/sim_device.h"
+
+enum class VeltoSimCameraCall { ReqBufs, StreamOn, DqBuf };
+
+class CVeltoSimCamera : public CVeltoSimDevice {
+public:
+    // The one camera head of the simulated board.
+    static std::shared_ptr<CVeltoSimCamera> GetInstance();
+
+    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override;
+
+    // Makes the next count calls of the given kind fail with err.
+    void FailNext(VeltoSimCameraCall call, int err, int count = 1);
+    // While stalled no frame is delivered, so waits for one time out.
+    void SetStalled(bool stalled);
+    bool IsStalled() const { return m_bStalled; }
+    // Clears injected faults and the stall.
+    void ResetFaults();
+
+    // Handles not yet destroyed (a handle lives while its node is open or
+    // one of its buffers is mapped).
+    int LiveHandles() const { return m_nLiveHandles; }
+    // Buffer mappings made by clients and not yet unmapped.
+    int LiveMappings() const { return m_nLiveMappings; }
+    // Frames written into buffers, and frame ticks lost for want of a queued
+    // buffer, since the process started.
+    long long FramesCaptured() const { return m_nFramesCaptured; }
+    long long FramesLost() const { return m_nFramesLost; }
+    int StreamOnCount() const { return m_nStreamOns; }
+
+    // Consumes one injected fault of the given kind; 0 when none is pending.
+    int TakeFault(VeltoSimCameraCall call);
+
+    // Bookkeeping called by the handles.
+    void CountHandle(int delta) { m_nLiveHandles += delta; }
+    void CountMapping(int delta) { m_nLiveMappings += delta; }
+    void CountFrame(bool captured) { ++(captured ? m_nFramesCaptured : m_nFramesLost); }
+    void CountStreamOn() { ++m_nStreamOns; }
+
+private:
+    CVeltoSimCamera() = default;
+
+    std::mutex m_mutex;
+    int m_nFailErr[3] = {0, 0, 0};
+    int m_nFailCount[3] = {0, 0, 0};
+    std::atomic<bool> m_bStalled{false};
+    std::atomic<int> m_nLiveHandles{0};
+    std::atomic<int> m_nLiveMappings{0};
+    std::atomic<long long> m_nFramesCaptured{0};
+    std::atomic<long long> m_nFramesLost{0};
+    std::atomic<int> m_nStreamOns{0};
+};

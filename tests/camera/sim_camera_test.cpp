@@ -1,0 +1,313 @@
+// The simulated camera head must answer like the kernel's UVC driver, or the
+// camera code tested against it proves nothing.
+#include "sim/sim_camera.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/videodev2.h>
+#include <string.h>
+#include <sys/mman.h>
+
+#include <chrono>
+#include <vector>
+
+#include "platform/velto_board.h"
+#include "sim/sim_board.h"
+#include "sim/sim_camera_control.h"
+#include "sim/sim_camera_scene.h"
+#include "tests/support/sim_test.h"
+
+namespace {
+
+class SimCameraTest : public CVeltoSimBoardTest {
+protected:
+    void SetUp() override {
+        CVeltoSimBoardTest::SetUp();
+        CVeltoSimCamera::GetInstance()->ResetFaults();
+    }
+    void TearDown() override {
+        if (m_nFd >= 0) {
+            Board().Close(m_nFd);
+        }
+        CVeltoSimCamera::GetInstance()->ResetFaults();
+        CVeltoSimBoardTest::TearDown();
+    }
+
+    int OpenCamera(int flags = O_RDWR | O_NONBLOCK) {
+        m_nFd = Board().Open("/dev/video0", flags);
+        return m_nFd;
+    }
+
+    int SetFormat(uint32_t width, uint32_t height, v4l2_format* out = nullptr) {
+        v4l2_format fmt;
+        memset(&fmt, 0, sizeof fmt);
+        fmt.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        fmt.fmt.pix.width = width;
+        fmt.fmt.pix.height = height;
+        fmt.fmt.pix.pixelformat = V4L2_PIX_FMT_YUYV;
+        int rc = Board().Ioctl(m_nFd, VIDIOC_S_FMT, &fmt);
+        if (out != nullptr) {
+            *out = fmt;
+        }
+        return rc;
+    }
+
+    int RequestBuffers(uint32_t count) {
+        v4l2_requestbuffers req;
+        memset(&req, 0, sizeof req);
+        req.count = count;
+        req.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        req.memory = V4L2_MEMORY_MMAP;
+        if (Board().Ioctl(m_nFd, VIDIOC_REQBUFS, &req) != 0) {
+            return -1;
+        }
+        return static_cast<int>(req.count);
+    }
+
+    struct Mapping {
+        void* base;
+        size_t length;
+    };
+
+    // Maps and queues every buffer.
+    std::vector<Mapping> MapAndQueue(int count) {
+        std::vector<Mapping> maps;
+        for (int i = 0; i < count; ++i) {
+            v4l2_buffer buf;
+            memset(&buf, 0, sizeof buf);
+            buf.index = i;
+            buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+            buf.memory = V4L2_MEMORY_MMAP;
+            EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYBUF, &buf), 0);
+            void* p = Board().Mmap(nullptr, buf.length, PROT_READ | PROT_WRITE, MAP_SHARED, m_nFd,
+                                   buf.m.offset);
+            EXPECT_NE(p, MAP_FAILED);
+            maps.push_back({p, buf.length});
+            EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QBUF, &buf), 0);
+        }
+        return maps;
+    }
+
+    void Unmap(std::vector<Mapping>& maps) {
+        for (Mapping& m : maps) {
+            Board().Munmap(m.base, m.length);
+        }
+        maps.clear();
+    }
+
+    bool WaitReadable(int timeoutMs) {
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(m_nFd, &set);
+        struct timeval tv = {timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+        return Board().Select(m_nFd + 1, &set, nullptr, nullptr, &tv) > 0;
+    }
+
+    int Dequeue(v4l2_buffer& buf) {
+        memset(&buf, 0, sizeof buf);
+        buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        buf.memory = V4L2_MEMORY_MMAP;
+        return Board().Ioctl(m_nFd, VIDIOC_DQBUF, &buf);
+    }
+
+    int m_nFd = -1;
+};
+
+TEST(SimCameraScene, FrameNumberSurvivesRoundTripAndRejectsGarbage) {
+    std::vector<uint8_t> frame(320 * 240 * 2);
+    VeltoSimSceneLook look = {0, 100};
+    for (uint32_t n : {0u, 1u, 77u, 0xABCDEFu, 0x1000001u}) {
+        VeltoSimDrawScene(frame.data(), 320, 240, n, look);
+        EXPECT_EQ(VeltoSimReadSceneNumberYUYV(frame.data(), 320, 240), long(n & 0xFFFFFF));
+    }
+    std::vector<uint8_t> big(640 * 480 * 2);
+    VeltoSimDrawScene(big.data(), 640, 480, 4242, {30, 0});
+    EXPECT_EQ(VeltoSimReadSceneNumberYUYV(big.data(), 640, 480), 4242);
+
+    std::vector<uint8_t> blank(320 * 240 * 2, 0);
+    EXPECT_EQ(VeltoSimReadSceneNumberYUYV(blank.data(), 320, 240), -1);
+    // A frame whose code band is half old, half new is not taken for either.
+    VeltoSimDrawScene(frame.data(), 320, 240, 100, look);
+    VeltoSimDrawScene(blank.data(), 320, 240, 0xABCDEF, look);
+    for (int row = 0; row < 240; ++row) {
+        memcpy(&frame[row * 640], &blank[row * 640], 320);  // left half of each line
+    }
+    EXPECT_EQ(VeltoSimReadSceneNumberYUYV(frame.data(), 320, 240), -1);
+}
+
+TEST_F(SimCameraTest, AnswersCapabilitiesFormatsAndRates) {
+    ASSERT_GE(OpenCamera(), 0);
+    v4l2_capability cap;
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCAP, &cap), 0);
+    EXPECT_TRUE(cap.device_caps & V4L2_CAP_VIDEO_CAPTURE);
+    EXPECT_TRUE(cap.device_caps & V4L2_CAP_STREAMING);
+
+    v4l2_format fmt;
+    ASSERT_EQ(SetFormat(320, 240, &fmt), 0);
+    EXPECT_EQ(fmt.fmt.pix.width, 320u);
+    EXPECT_EQ(fmt.fmt.pix.sizeimage, 320u * 240 * 2);
+    ASSERT_EQ(SetFormat(600, 460, &fmt), 0);  // rounded to the nearest size
+    EXPECT_EQ(fmt.fmt.pix.width, 640u);
+    EXPECT_EQ(fmt.fmt.pix.height, 480u);
+    ASSERT_EQ(SetFormat(330, 250, &fmt), 0);
+    EXPECT_EQ(fmt.fmt.pix.width, 320u);
+    EXPECT_EQ(fmt.fmt.pix.pixelformat, uint32_t(V4L2_PIX_FMT_YUYV));
+
+    v4l2_streamparm parm;
+    memset(&parm, 0, sizeof parm);
+    parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    parm.parm.capture.timeperframe = {1, 24};
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_S_PARM, &parm), 0);
+    EXPECT_EQ(parm.parm.capture.timeperframe.denominator, 25u);
+
+    // The format is fixed while buffers exist.
+    ASSERT_GE(RequestBuffers(1), 2);
+    EXPECT_EQ(SetFormat(640, 480), -1);
+    EXPECT_EQ(errno, EBUSY);
+    EXPECT_EQ(RequestBuffers(0), 0);
+    EXPECT_EQ(SetFormat(640, 480), 0);
+}
+
+TEST_F(SimCameraTest, ControlsClampIntegersAndRejectMissingOrBadMenuValues) {
+    ASSERT_GE(OpenCamera(), 0);
+    v4l2_queryctrl q;
+    memset(&q, 0, sizeof q);
+    q.id = V4L2_CID_BRIGHTNESS;
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCTRL, &q), 0);
+    v4l2_control c = {V4L2_CID_BRIGHTNESS, q.maximum + 100};
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_S_CTRL, &c), 0);
+    c.value = 0;
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_G_CTRL, &c), 0);
+    EXPECT_EQ(c.value, q.maximum);
+
+    c = {V4L2_CID_EXPOSURE_AUTO, 7};
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_S_CTRL, &c), -1);
+    EXPECT_EQ(errno, ERANGE);
+    c = {V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_APERTURE_PRIORITY};
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_S_CTRL, &c), 0);
+
+    q.id = V4L2_CID_FOCUS_ABSOLUTE;
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCTRL, &q), -1);
+    EXPECT_EQ(errno, EINVAL);
+}
+
+TEST_F(SimCameraTest, StreamsNumberedFramesAtTheAskedRate) {
+    ASSERT_GE(OpenCamera(), 0);
+    ASSERT_EQ(SetFormat(320, 240), 0);
+    v4l2_streamparm parm;
+    memset(&parm, 0, sizeof parm);
+    parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    parm.parm.capture.timeperframe = {1, 25};
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_S_PARM, &parm), 0);
+    int count = RequestBuffers(1);
+    ASSERT_GE(count, 2);
+    std::vector<Mapping> maps = MapAndQueue(count);
+    EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveMappings(), count);
+
+    v4l2_buffer buf;
+    EXPECT_EQ(Dequeue(buf), -1);  // not streaming yet
+    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), 0);
+
+    auto start = std::chrono::steady_clock::now();
+    long last = -1;
+    int frames = 0;
+    while (frames < 25) {
+        ASSERT_TRUE(WaitReadable(1000)) << "no frame within a second";
+        ASSERT_EQ(Dequeue(buf), 0);
+        EXPECT_EQ(buf.bytesused, 320u * 240 * 2);
+        long n = VeltoSimReadSceneNumberYUYV(static_cast<uint8_t*>(maps[buf.index].base), 320, 240);
+        EXPECT_EQ(n, long(buf.sequence));
+        EXPECT_GT(n, last);
+        last = n;
+        ++frames;
+        ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QBUF, &buf), 0);
+    }
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GT(seconds, 0.8);  // 25 frames at 25 fps take about one second
+    EXPECT_LT(seconds, 2.0);
+    EXPECT_EQ(Dequeue(buf), -1);  // drained: the next frame is not due yet
+    EXPECT_EQ(errno, EAGAIN);
+
+    // Buffers cannot be freed while mapped or streaming.
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMOFF, &type), 0);
+    EXPECT_EQ(RequestBuffers(0), -1);
+    EXPECT_EQ(errno, EBUSY);
+    Unmap(maps);
+    EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveMappings(), 0);
+    EXPECT_EQ(RequestBuffers(0), 0);
+}
+
+TEST_F(SimCameraTest, UnplugWakesSelectFailsCallsAndHidesTheNode) {
+    ASSERT_GE(OpenCamera(), 0);
+    ASSERT_EQ(SetFormat(320, 240), 0);
+    int count = RequestBuffers(2);
+    std::vector<Mapping> maps = MapAndQueue(count);
+    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), 0);
+    ASSERT_TRUE(WaitReadable(1000));
+
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(CVeltoSimBoard::GetInstance().Root(), false));
+    v4l2_buffer buf;
+    // Frames already captured may still be fetched until the driver notices.
+    for (int i = 0; i < 4 && Dequeue(buf) == 0; ++i) {
+    }
+    EXPECT_EQ(Dequeue(buf), -1);
+    EXPECT_EQ(errno, ENODEV);
+    EXPECT_TRUE(WaitReadable(100));  // select does not hang on a dead node
+    v4l2_capability cap;
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCAP, &cap), -1);
+    EXPECT_EQ(errno, ENODEV);
+    EXPECT_EQ(Board().Open("/dev/video0", O_RDWR), -1);
+
+    // The old mappings stay valid until unmapped; replugging gives a fresh node.
+    memset(maps[0].base, 1, 16);
+    Unmap(maps);
+    Board().Close(m_nFd);
+    m_nFd = -1;
+    EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveMappings(), 0);
+    EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveHandles(), 0);
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(CVeltoSimBoard::GetInstance().Root(), true));
+    ASSERT_GE(OpenCamera(), 0);
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCAP, &cap), 0);
+}
+
+TEST_F(SimCameraTest, InjectedFaultsAndStall) {
+    CVeltoSimCamera& camera = *CVeltoSimCamera::GetInstance();
+    ASSERT_GE(OpenCamera(), 0);
+    ASSERT_EQ(SetFormat(320, 240), 0);
+    camera.FailNext(VeltoSimCameraCall::ReqBufs, ENOMEM, 2);
+    EXPECT_EQ(RequestBuffers(2), -1);
+    EXPECT_EQ(errno, ENOMEM);
+    EXPECT_EQ(RequestBuffers(2), -1);
+    int count = RequestBuffers(2);
+    ASSERT_GE(count, 2);
+    std::vector<Mapping> maps = MapAndQueue(count);
+
+    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    camera.FailNext(VeltoSimCameraCall::StreamOn, EIO);
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), -1);
+    EXPECT_EQ(errno, EIO);
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), 0);
+    ASSERT_TRUE(WaitReadable(1000));
+
+    camera.FailNext(VeltoSimCameraCall::DqBuf, EIO);
+    v4l2_buffer buf;
+    EXPECT_EQ(Dequeue(buf), -1);
+    EXPECT_EQ(errno, EIO);
+    ASSERT_EQ(Dequeue(buf), 0);
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QBUF, &buf), 0);
+
+    camera.SetStalled(true);
+    while (Dequeue(buf) == 0) {
+        Board().Ioctl(m_nFd, VIDIOC_QBUF, &buf);
+    }
+    EXPECT_FALSE(WaitReadable(300));
+    camera.SetStalled(false);
+    EXPECT_TRUE(WaitReadable(1000));
+    Board().Ioctl(m_nFd, VIDIOC_STREAMOFF, &type);
+    Unmap(maps);
+}
+
+}  // namespace
