@@ -10,32 +10,27 @@ const unsigned long kSetOptions = 0x80045704UL;  // WDIOC_SETOPTIONS
 const int kDisableCard = 1;                      // WDIOS_DISABLECARD
 }  // namespace
 
-CMXSWatchdog& CMXSWatchdog::GetInstance()
-{
+CMXSWatchdog& CMXSWatchdog::GetInstance() {
     static CMXSWatchdog instance;
     return instance;
 }
 
-CMXSWatchdog::CMXSWatchdog() : m_fd(-1)
-{
+CMXSWatchdog::CMXSWatchdog() : m_fd(-1) {
     Start();
     printf("Initializing Watchdog\n");
 }
 
-CMXSWatchdog::~CMXSWatchdog()
-{
+CMXSWatchdog::~CMXSWatchdog() {
     Stop();
     printf("Deinitializing Watchdog\n");
 }
 
-bool CMXSWatchdog::Start()
-{
+bool CMXSWatchdog::Start() {
     // The board's watchdog is armed elsewhere; nothing is opened here.
     return true;
 }
 
-void CMXSWatchdog::KeepLive()
-{
+void CMXSWatchdog::KeepLive() {
     if (m_fd <= 0) {
         Start();
     }
@@ -45,8 +40,7 @@ void CMXSWatchdog::KeepLive()
     }
 }
 
-void CMXSWatchdog::Stop()
-{
+void CMXSWatchdog::Stop() {
     if (m_fd > 0) {
         int options = kDisableCard;
         Board().Ioctl(m_fd, kSetOptions, &options);

@@ -3,21 +3,19 @@
 #include <stdarg.h>
 #include <stdio.h>
 
-const char* VeltoDebugPrefix(DEBUGLEVEL l)
-{
+const char* VeltoDebugPrefix(DEBUGLEVEL l) {
     switch (l) {
-    case DBG_LV_NORMAL:
-    case DBG_LV_WARNING:
-        return "Warn:";
-    case DBG_LV_ERROR:
-        return "Error:";
-    default:
-        return "";
+        case DBG_LV_NORMAL:
+        case DBG_LV_WARNING:
+            return "Warn:";
+        case DBG_LV_ERROR:
+            return "Error:";
+        default:
+            return "";
     }
 }
 
-extern "C" int velto_printf(DEBUGLEVEL l, const char* format, ...)
-{
+extern "C" int velto_printf(DEBUGLEVEL l, const char* format, ...) {
     // Relies on stdout's own locking; the prefix and the message are two
     // writes, so lines of two threads may interleave between them.
     printf("%s ", VeltoDebugPrefix(l));

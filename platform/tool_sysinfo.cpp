@@ -5,8 +5,7 @@
 
 #include "platform/velto_SC_utils.h"
 
-int main()
-{
+int main() {
     using namespace Velto;
     static const char* const kStatus[] = {"charging", "not charging", "idle"};
     BatteryStatus status = GetBatteryStatus();

@@ -18,8 +18,7 @@ namespace {
 // 2011-12-31 23:59:59 UTC: a clock at or before this was never set.
 const time_t kLastUnsetTime = 1325375999;
 
-void SetSystemClock(time_t t)
-{
+void SetSystemClock(time_t t) {
     if (Board().SetTime(t) != 0) {
         printf("Error: stime(%s)\n", strerror(errno));
     }
@@ -27,16 +26,14 @@ void SetSystemClock(time_t t)
 
 }  // namespace
 
-tm GetNow()
-{
+tm GetNow() {
     time_t now = Board().Time(nullptr);
     tm t;
     localtime_r(&now, &t);
     return t;
 }
 
-bool get_rtc_time(tm& out)
-{
+bool get_rtc_time(tm& out) {
     int fd = Board().Open(default_rtc, O_RDONLY);
     if (fd < 0) {
         perror("/dev/rtc0");
@@ -61,8 +58,7 @@ bool get_rtc_time(tm& out)
     return true;
 }
 
-time_t validate_tm_time(tm* t)
-{
+time_t validate_tm_time(tm* t) {
     time_t r = mktime(t);
     if (r == static_cast<time_t>(-1)) {
         printf("invalidate\n");
@@ -70,8 +66,7 @@ time_t validate_tm_time(tm* t)
     return r;
 }
 
-bool set_rtc_time(const tm& in)
-{
+bool set_rtc_time(const tm& in) {
     tm copy = in;
     time_t t = validate_tm_time(&copy);
     SetSystemClock(t);
@@ -97,8 +92,7 @@ bool set_rtc_time(const tm& in)
     return rc != -1;
 }
 
-void InitSystemDateTime()
-{
+void InitSystemDateTime() {
     if (Board().Time(nullptr) > kLastUnsetTime) {
         return;
     }

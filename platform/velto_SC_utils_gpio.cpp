@@ -18,20 +18,17 @@ namespace {
 const int kTvOutLine = 62;
 const int kUsbResetLine = 71;
 
-bool IsDirectory(const std::string& path)
-{
+bool IsDirectory(const std::string& path) {
     struct stat st;
     return Board().Stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string ExportCommand(int line)
-{
+std::string ExportCommand(int line) {
     return "echo " + std::to_string(line) + " > " + GPIOCLASS + "/export";
 }
 
 // Reads the line's value once; -1 when the file cannot be read.
-long ReadLineValue(const std::string& valuePath)
-{
+long ReadLineValue(const std::string& valuePath) {
     int fd = Board().Open(valuePath.c_str(), O_RDONLY);
     if (fd < 1) {
         if (fd == 0) {
@@ -47,8 +44,7 @@ long ReadLineValue(const std::string& valuePath)
 
 }  // namespace
 
-bool CheckTVoutWire()
-{
+bool CheckTVoutWire() {
     if (!IsDirectory(GPIOCLASS)) {
         return false;
     }
@@ -74,8 +70,7 @@ bool CheckTVoutWire()
 
 }  // namespace Velto
 
-bool ResetUSB()
-{
+bool ResetUSB() {
     using namespace Velto;
     if (!IsDirectory(GPIOCLASS)) {
         return false;

@@ -30,8 +30,7 @@ const unsigned long kOtgStatusRequest = 0x80044201UL;  // _IOR('B', 1, int)
 enum ReadResult { READ_OK, READ_NO_FILE, READ_NO_VALUE };
 
 // Reads a sysfs number once: the last byte read (the newline) is dropped.
-ReadResult ReadSysNumber(const char* path, size_t bufSize, bool isSigned, long long& value)
-{
+ReadResult ReadSysNumber(const char* path, size_t bufSize, bool isSigned, long long& value) {
     int fd = Board().Open(path, O_RDONLY);
     if (fd < 0) {
         return READ_NO_FILE;
@@ -47,12 +46,13 @@ ReadResult ReadSysNumber(const char* path, size_t bufSize, bool isSigned, long l
     return READ_OK;
 }
 
-std::string LedPath(const std::string& name) { return "/sys/class/leds/" + name + "/brightness"; }
+std::string LedPath(const std::string& name) {
+    return "/sys/class/leds/" + name + "/brightness";
+}
 
 }  // namespace
 
-unsigned GetBatteryVoltage()
-{
+unsigned GetBatteryVoltage() {
     long long v = 0;
     if (ReadSysNumber(BatteryFilename, 32, false, v) != READ_OK) {
         return 0;
@@ -60,45 +60,41 @@ unsigned GetBatteryVoltage()
     return static_cast<unsigned>(v / 1000);
 }
 
-unsigned GetBatteryCurrent()
-{
+unsigned GetBatteryCurrent() {
     long long v = 0;
     switch (ReadSysNumber(BattCurrentFilename, 32, false, v)) {
-    case READ_NO_FILE:
-        printf("****05 Error can't open file %s\n", BattCurrentFilename);
-        return 0;
-    case READ_NO_VALUE:
-        printf("*****02 Error read no val!!\n");
-        return 0;
-    default:
-        return static_cast<unsigned>(v);
+        case READ_NO_FILE:
+            printf("****05 Error can't open file %s\n", BattCurrentFilename);
+            return 0;
+        case READ_NO_VALUE:
+            printf("*****02 Error read no val!!\n");
+            return 0;
+        default:
+            return static_cast<unsigned>(v);
     }
 }
 
-unsigned GetHwVersion()
-{
+unsigned GetHwVersion() {
     long long v = 0;
     switch (ReadSysNumber(HwVesionFilename, 32, false, v)) {
-    case READ_NO_FILE:
-        printf("****hw-version GetHwVersion 05 Error can't open file %s\n", HwVesionFilename);
-        return 0;
-    case READ_NO_VALUE:
-        printf("*****hw-version GetHwVersion 02 Error read no val!!\n");
-        return 0;
-    default:
-        printf("!!!hw-version GetHwVersion hw_version curval:%d \n", static_cast<int>(v));
-        return static_cast<unsigned>(v);
+        case READ_NO_FILE:
+            printf("****hw-version GetHwVersion 05 Error can't open file %s\n", HwVesionFilename);
+            return 0;
+        case READ_NO_VALUE:
+            printf("*****hw-version GetHwVersion 02 Error read no val!!\n");
+            return 0;
+        default:
+            printf("!!!hw-version GetHwVersion hw_version curval:%d \n", static_cast<int>(v));
+            return static_cast<unsigned>(v);
     }
 }
 
-bool IsACOnline()
-{
+bool IsACOnline() {
     long long v = 0;
     return ReadSysNumber(USBStatusFilename, 16, true, v) == READ_OK && v == 1;
 }
 
-BatteryStatus GetBatteryStatus()
-{
+BatteryStatus GetBatteryStatus() {
     unsigned current = GetBatteryCurrent();
     unsigned voltage = GetBatteryVoltage();
     if (current != 0) {
@@ -107,19 +103,18 @@ BatteryStatus GetBatteryStatus()
     return voltage > 3800 ? BATT_NOCHARGING : BATT_CHARGING;
 }
 
-unsigned GetBatteryPowerPercent()
-{
+unsigned GetBatteryPowerPercent() {
     unsigned v = GetBatteryVoltage();
     if (v < MinVoltage) {
         return 0;
     }
-    int p = static_cast<int>((v - MinVoltage) / static_cast<double>(MaxVoltage - MinVoltage) * 100.0);
+    int p =
+        static_cast<int>((v - MinVoltage) / static_cast<double>(MaxVoltage - MinVoltage) * 100.0);
     p -= p % 4;
     return p > 100 ? 100u : static_cast<unsigned>(p);
 }
 
-bool IsOtgHost()
-{
+bool IsOtgHost() {
     int fd = Board().Open(kOtgDevice, O_RDONLY);
     if (fd <= 0) {
         return true;
@@ -130,8 +125,7 @@ bool IsOtgHost()
     return rc != 0;
 }
 
-bool GetOutputType()
-{
+bool GetOutputType() {
     int fd = Board().Open(lcdtype, O_RDONLY);
     if (fd < 0) {
         return false;
@@ -151,8 +145,7 @@ bool GetOutputType()
     return false;
 }
 
-short GetLEDValue(std::string name)
-{
+short GetLEDValue(std::string name) {
     std::string path = LedPath(name);
     struct stat st;
     if (Board().Stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -172,8 +165,7 @@ short GetLEDValue(std::string name)
     return static_cast<short>(strtol(buf, nullptr, 10));
 }
 
-void SetLEDValue(std::string name, unsigned char value)
-{
+void SetLEDValue(std::string name, unsigned char value) {
     short cur = GetLEDValue(name);
     if (cur < 0 || cur == value) {
         return;
@@ -200,8 +192,7 @@ void SetLEDValue(std::string name, unsigned char value)
     Board().Close(fd);
 }
 
-void ReleaseVMCache(KernelCacheType type)
-{
+void ReleaseVMCache(KernelCacheType type) {
     int n = (type == K_CACHE_DentriesAndiNodes || type == K_CACHE_ALL) ? type : K_CACHE_PAGE;
     std::string cmd = "echo " + std::to_string(n) + " > /proc/sys/vm/drop_caches";
     Board().System(cmd.c_str());
@@ -209,9 +200,7 @@ void ReleaseVMCache(KernelCacheType type)
 
 }  // namespace Velto
 
-
-int GetPowerOffStatus()
-{
+int GetPowerOffStatus() {
     int fd = Board().Open(Velto::kPowerOffFile, O_RDONLY);
     if (fd < 0) {
         printf("ERROR(%s): open %s.\n", strerror(errno), Velto::kPowerOffFile);
@@ -226,8 +215,7 @@ int GetPowerOffStatus()
     return static_cast<int>(strtol(buf, nullptr, 10));
 }
 
-int SetPowerOffStatus()
-{
+int SetPowerOffStatus() {
     int fd = Board().Open(Velto::kPowerOffFile, O_RDWR);
     if (fd < 0) {
         printf("ERROR(%s): open %s.\n", strerror(errno), Velto::kPowerOffFile);
@@ -240,8 +228,7 @@ int SetPowerOffStatus()
     return rc;
 }
 
-void RefreshNextReg()
-{
+void RefreshNextReg() {
     int fd = Board().Open(Velto::nextreg, O_RDWR | O_TRUNC);
     if (fd < 0) {
         printf("Can't open file %s\n", Velto::nextreg);

@@ -23,8 +23,7 @@ const size_t kMaxArgs = 256;
 const size_t kReadChunk = 1023;
 
 // Splits the command copy in place into the argument vector.
-void SplitArguments(char* copy, std::vector<char*>& argv)
-{
+void SplitArguments(char* copy, std::vector<char*>& argv) {
     argv.clear();
     if (strchr(copy, ' ') == nullptr) {
         argv.push_back(copy);
@@ -62,8 +61,7 @@ void SplitArguments(char* copy, std::vector<char*>& argv)
     argv.push_back(nullptr);
 }
 
-void CloseFd(int& fd)
-{
+void CloseFd(int& fd) {
     if (fd >= 0) {
         close(fd);
         fd = -1;
@@ -71,8 +69,7 @@ void CloseFd(int& fd)
 }
 
 // Logs every line of a chunk; the empty piece after a final newline is not.
-void LogLines(const char* program, const char* stream, char* chunk)
-{
+void LogLines(const char* program, const char* stream, char* chunk) {
     char* line = chunk;
     while (*line != '\0') {
         char* nl = strchr(line, '\n');
@@ -87,8 +84,7 @@ void LogLines(const char* program, const char* stream, char* chunk)
     }
 }
 
-[[noreturn]] void RunChild(RunProgramPipe& pipe, char* const* argv)
-{
+[[noreturn]] void RunChild(RunProgramPipe& pipe, char* const* argv) {
     if (pipe.stdoutRead > 0) {
         close(pipe.stdoutRead);
     }
@@ -131,8 +127,7 @@ void LogLines(const char* program, const char* stream, char* chunk)
 }  // namespace
 
 int run_program(RunProgramPipe& pipe, const char* command, char* result, size_t ressize,
-                size_t* reslen)
-{
+                size_t* reslen) {
     pipe.stdoutRead = pipe.stdoutWrite = pipe.stderrRead = pipe.stderrWrite = -1;
     if (command == nullptr) {
         return -1;

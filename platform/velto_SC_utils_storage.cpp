@@ -23,16 +23,14 @@ const char kLoopDevice[] = "/dev/loop0";
 const char kLun0[] = "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file";
 const char kLun1[] = "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun1/file";
 
-bool IsDirectory(const std::string& path)
-{
+bool IsDirectory(const std::string& path) {
     struct stat st;
     return Board().Stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Names of the usable entries of a directory, in directory order; false
 // (with the message) when it cannot be opened.
-bool ListDir(const std::string& dir, std::vector<std::string>& names)
-{
+bool ListDir(const std::string& dir, std::vector<std::string>& names) {
     names.clear();
     DIR* d = Board().OpenDir(dir.c_str());
     if (d == nullptr) {
@@ -50,8 +48,7 @@ bool ListDir(const std::string& dir, std::vector<std::string>& names)
 
 // Partition names of the card in directory order: sub-directories that
 // carry a "stat" file.
-std::vector<std::string> CardPartitions()
-{
+std::vector<std::string> CardPartitions() {
     std::vector<std::string> parts;
     std::string d = GetMMCBlockSysDir();
     std::vector<std::string> names;
@@ -69,8 +66,7 @@ std::vector<std::string> CardPartitions()
 }
 
 // Runs a detach command, printing a negative result.
-void RunDetach(const char* command)
-{
+void RunDetach(const char* command) {
     if (Board().System(command) < 0) {
         printf("Error: Excute %s\n", command);
     }
@@ -78,8 +74,7 @@ void RunDetach(const char* command)
 
 // Runs a command built from run-time strings only when each of them is a
 // plain word; anything else could run a second command through the shell.
-bool RunChecked(const std::string& command, std::initializer_list<std::string> parts)
-{
+bool RunChecked(const std::string& command, std::initializer_list<std::string> parts) {
     for (const std::string& p : parts) {
         if (!IsShellSafe(p)) {
             printf("Error: refusing unsafe name '%s'\n", p.c_str());
@@ -92,8 +87,7 @@ bool RunChecked(const std::string& command, std::initializer_list<std::string> p
 
 }  // namespace
 
-std::string GetMountpoint(std::string dev, std::string fstype)
-{
+std::string GetMountpoint(std::string dev, std::string fstype) {
     if (dev.empty() || fstype.empty()) {
         return std::string();
     }
@@ -117,8 +111,7 @@ std::string GetMountpoint(std::string dev, std::string fstype)
     return result;
 }
 
-long GetAvailDiskSpace(const std::string& path)
-{
+long GetAvailDiskSpace(const std::string& path) {
     if (path.empty()) {
         return -1;
     }
@@ -126,18 +119,21 @@ long GetAvailDiskSpace(const std::string& path)
     if (Board().Statfs(path.c_str(), &st) != 0) {
         return -1;
     }
-    uint64_t kib = (static_cast<uint64_t>(st.f_bavail) * static_cast<uint64_t>(st.f_bsize) + 512) /
-                   1024;
+    uint64_t kib =
+        (static_cast<uint64_t>(st.f_bavail) * static_cast<uint64_t>(st.f_bsize) + 512) / 1024;
     // The device's long is 32 bits; keep its result on every host.
     return static_cast<long>(static_cast<int32_t>(static_cast<uint32_t>(kib)));
 }
 
-std::string GetNandDataPart() { return TrimDIR(GetMountpoint(kLoopDevice, "vfat")); }
+std::string GetNandDataPart() {
+    return TrimDIR(GetMountpoint(kLoopDevice, "vfat"));
+}
 
-long GetUserNandAvailableSpace() { return GetAvailDiskSpace(GetNandDataPart()); }
+long GetUserNandAvailableSpace() {
+    return GetAvailDiskSpace(GetNandDataPart());
+}
 
-std::string GetMMCBlockSysDir()
-{
+std::string GetMMCBlockSysDir() {
     std::vector<std::string> names;
     if (!ListDir(kSysBlock, names)) {
         return std::string();
@@ -151,14 +147,12 @@ std::string GetMMCBlockSysDir()
     return std::string();
 }
 
-std::string GetMMCFirstPartDev()
-{
+std::string GetMMCFirstPartDev() {
     std::vector<std::string> parts = CardPartitions();
     return parts.empty() ? std::string() : "/dev/" + parts.front();
 }
 
-std::string GetMMCFirstPart()
-{
+std::string GetMMCFirstPart() {
     for (const std::string& name : CardPartitions()) {
         std::string mp = GetMountpoint("/dev/" + name, "vfat");
         if (!mp.empty()) {
@@ -168,10 +162,11 @@ std::string GetMMCFirstPart()
     return std::string();
 }
 
-long GetFirstMMCAvailableSpace() { return GetAvailDiskSpace(GetMMCFirstPart()); }
+long GetFirstMMCAvailableSpace() {
+    return GetAvailDiskSpace(GetMMCFirstPart());
+}
 
-void ExportMediaToUsbHost(const std::string& sd)
-{
+void ExportMediaToUsbHost(const std::string& sd) {
     if (!sd.empty()) {
         std::string dev = TrimDIR(GetMMCFirstPartDev());
         RunChecked("/bin/echo  " + dev + " > " + kLun1, {dev});
@@ -179,8 +174,7 @@ void ExportMediaToUsbHost(const std::string& sd)
     Board().System((std::string("/bin/echo  ") + "/dev/loop0 " + " > " + kLun0).c_str());
 }
 
-void ReclaimMediaFromUsbHost(const std::string& sd)
-{
+void ReclaimMediaFromUsbHost(const std::string& sd) {
     ReleaseVMCache(K_CACHE_PAGE);
     if (!sd.empty()) {
         RunDetach((std::string("/bin/echo \"\" > ") + kLun1).c_str());

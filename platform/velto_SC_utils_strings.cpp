@@ -5,8 +5,7 @@
 
 namespace Velto {
 
-size_t strlcpy(char* dst, const char* src, size_t size)
-{
+size_t strlcpy(char* dst, const char* src, size_t size) {
     size_t len = strlen(src);
     if (size > 0) {
         size_t n = len < size - 1 ? len : size - 1;
@@ -16,8 +15,7 @@ size_t strlcpy(char* dst, const char* src, size_t size)
     return len;
 }
 
-size_t strlcat(char* dst, const char* src, size_t size)
-{
+size_t strlcat(char* dst, const char* src, size_t size) {
     size_t used = strnlen(dst, size);
     size_t len = strlen(src);
     if (used == size) {
@@ -30,34 +28,34 @@ size_t strlcat(char* dst, const char* src, size_t size)
     return used + len;
 }
 
-bool StringToUpcase(std::string& s)
-{
+bool StringToUpcase(std::string& s) {
     for (char& c : s) {
         c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
     }
     return !s.empty();
 }
 
-bool StringToLowcase(std::string& s)
-{
+bool StringToLowcase(std::string& s) {
     for (char& c : s) {
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     }
     return !s.empty();
 }
 
-std::string GetExtendFilename(std::string name)
-{
+std::string GetExtendFilename(std::string name) {
     size_t dot = name.find_last_of('.');
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-unsigned char bin2bcd(unsigned v) { return static_cast<unsigned char>((v % 10) + (v / 10) * 16); }
+unsigned char bin2bcd(unsigned v) {
+    return static_cast<unsigned char>((v % 10) + (v / 10) * 16);
+}
 
-unsigned bcd2bin(unsigned char v) { return (v & 0x0Fu) + (v >> 4) * 10u; }
+unsigned bcd2bin(unsigned char v) {
+    return (v & 0x0Fu) + (v >> 4) * 10u;
+}
 
-bool compare_nocase(const std::string& a, const std::string& b)
-{
+bool compare_nocase(const std::string& a, const std::string& b) {
     if (a.empty()) {
         return !b.empty();
     }
@@ -75,8 +73,7 @@ bool compare_nocase(const std::string& a, const std::string& b)
     return a.size() < b.size();
 }
 
-bool IsShellSafe(const std::string& s)
-{
+bool IsShellSafe(const std::string& s) {
     if (s.empty()) {
         return false;
     }
@@ -88,8 +85,7 @@ bool IsShellSafe(const std::string& s)
     return true;
 }
 
-std::string TrimDIR(const std::string& p)
-{
+std::string TrimDIR(const std::string& p) {
     std::string t = p;
     while (!t.empty() && t.back() == '/') {
         t.pop_back();
@@ -101,22 +97,19 @@ std::string TrimDIR(const std::string& p)
     return t;
 }
 
-std::string Basename(const std::string& p)
-{
+std::string Basename(const std::string& p) {
     std::string t = TrimDIR(p);
     size_t slash = t.find_last_of('/');
     return slash == std::string::npos ? t : t.substr(slash + 1);
 }
 
-std::string GetParentDIR(const std::string& p)
-{
+std::string GetParentDIR(const std::string& p) {
     std::string t = TrimDIR(p);
     size_t slash = t.find_last_of('/');
     return slash == std::string::npos ? std::string() : t.substr(0, slash);
 }
 
-std::string PathBasename(const std::string& p)
-{
+std::string PathBasename(const std::string& p) {
     size_t slash = p.find_last_of('/');
     return slash == std::string::npos ? std::string() : p.substr(0, slash);
 }

@@ -68,4 +68,6 @@ public:
 };
 
 // Shorthand used throughout the firmware.
-inline CVeltoBoard& Board() { return CVeltoBoard::GetInstance(); }
+inline CVeltoBoard& Board() {
+    return CVeltoBoard::GetInstance();
+}

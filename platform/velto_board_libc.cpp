@@ -14,31 +14,26 @@ namespace {
 class CVeltoLibcBoard : public CVeltoBoard {
 public:
     std::string MapPath(const std::string& boardPath) override { return boardPath; }
-    int Open(const char* path, int flags, mode_t mode) override
-    {
+    int Open(const char* path, int flags, mode_t mode) override {
         return ::open(path, flags | O_CLOEXEC, mode);
     }
     int Close(int fd) override { return ::close(fd); }
     ssize_t Read(int fd, void* buf, size_t count) override { return ::read(fd, buf, count); }
-    ssize_t Write(int fd, const void* buf, size_t count) override
-    {
+    ssize_t Write(int fd, const void* buf, size_t count) override {
         return ::write(fd, buf, count);
     }
     off_t Lseek(int fd, off_t offset, int whence) override { return ::lseek(fd, offset, whence); }
     int Fsync(int fd) override { return ::fsync(fd); }
     int Ftruncate(int fd, off_t length) override { return ::ftruncate(fd, length); }
     FILE* Fopen(const char* path, const char* mode) override { return ::fopen(path, mode); }
-    int Ioctl(int fd, unsigned long request, void* arg) override
-    {
+    int Ioctl(int fd, unsigned long request, void* arg) override {
         return ::ioctl(fd, request, arg);
     }
-    void* Mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) override
-    {
+    void* Mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) override {
         return ::mmap(addr, length, prot, flags, fd, offset);
     }
     int Munmap(void* addr, size_t length) override { return ::munmap(addr, length); }
-    int Select(int nfds, fd_set* r, fd_set* w, fd_set* e, struct timeval* timeout) override
-    {
+    int Select(int nfds, fd_set* r, fd_set* w, fd_set* e, struct timeval* timeout) override {
         return ::select(nfds, r, w, e, timeout);
     }
     int Stat(const char* path, struct stat* st) override { return ::stat(path, st); }
@@ -53,8 +48,7 @@ public:
     int System(const char* command) override { return ::system(command); }
     int Execvp(const char* file, char* const argv[]) override { return ::execvp(file, argv); }
     time_t Time(time_t* t) override { return ::time(t); }
-    int SetTime(time_t t) override
-    {
+    int SetTime(time_t t) override {
         // stime(2) is gone from newer C libraries; settimeofday does the same.
         struct timeval tv = {t, 0};
         return ::settimeofday(&tv, nullptr);
@@ -63,8 +57,7 @@ public:
 
 }  // namespace
 
-CVeltoBoard& CVeltoBoard::GetInstance()
-{
+CVeltoBoard& CVeltoBoard::GetInstance() {
     static CVeltoLibcBoard board;
     return board;
 }

@@ -14,8 +14,7 @@ namespace {
 
 class COtgHandle : public CVeltoSimHandle {
 public:
-    int Ioctl(unsigned long request, void* arg) override
-    {
+    int Ioctl(unsigned long request, void* arg) override {
         if (request != VELTO_SIM_OTG_STATUS) {
             errno = ENOTTY;
             return -1;
@@ -32,8 +31,7 @@ public:
 
 class CRtcHandle : public CVeltoSimHandle {
 public:
-    int Ioctl(unsigned long request, void* arg) override
-    {
+    int Ioctl(unsigned long request, void* arg) override {
         std::string file = CVeltoSimBoard::GetInstance().SimFile("rtc");
         if (arg == nullptr) {
             errno = EFAULT;
@@ -53,9 +51,8 @@ public:
         }
         if (request == VELTO_SIM_RTC_SET_TIME) {
             memcpy(&t, arg, sizeof t);
-            if (t.tm_mon < 0 || t.tm_mon > 11 || t.tm_mday < 1 || t.tm_mday > 31 ||
-                t.tm_hour < 0 || t.tm_hour > 23 || t.tm_min < 0 || t.tm_min > 59 || t.tm_sec < 0 ||
-                t.tm_sec > 59) {
+            if (t.tm_mon < 0 || t.tm_mon > 11 || t.tm_mday < 1 || t.tm_mday > 31 || t.tm_hour < 0 ||
+                t.tm_hour > 23 || t.tm_min < 0 || t.tm_min > 59 || t.tm_sec < 0 || t.tm_sec > 59) {
                 errno = EINVAL;
                 return -1;
             }
@@ -71,8 +68,7 @@ public:
 
 class CWatchdogHandle : public CVeltoSimHandle {
 public:
-    int Ioctl(unsigned long request, void* arg) override
-    {
+    int Ioctl(unsigned long request, void* arg) override {
         std::string file = CVeltoSimBoard::GetInstance().SimFile("watchdog");
         if (request == VELTO_SIM_WDIOC_KEEPALIVE) {
             long long n = VeltoSim::ReadNumber(file, 0);
@@ -90,25 +86,21 @@ public:
 template <class Handle>
 class CSimpleDevice : public CVeltoSimDevice {
 public:
-    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override
-    {
+    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override {
         return std::make_unique<Handle>();
     }
 };
 
 }  // namespace
 
-std::shared_ptr<CVeltoSimDevice> VeltoSimCreateOtgDevice()
-{
+std::shared_ptr<CVeltoSimDevice> VeltoSimCreateOtgDevice() {
     return std::make_shared<CSimpleDevice<COtgHandle>>();
 }
 
-std::shared_ptr<CVeltoSimDevice> VeltoSimCreateRtcDevice()
-{
+std::shared_ptr<CVeltoSimDevice> VeltoSimCreateRtcDevice() {
     return std::make_shared<CSimpleDevice<CRtcHandle>>();
 }
 
-std::shared_ptr<CVeltoSimDevice> VeltoSimCreateWatchdogDevice()
-{
+std::shared_ptr<CVeltoSimDevice> VeltoSimCreateWatchdogDevice() {
     return std::make_shared<CSimpleDevice<CWatchdogHandle>>();
 }

@@ -13,9 +13,9 @@ std::shared_ptr<CVeltoSimDevice> VeltoSimCreateWatchdogDevice();
 
 // Request numbers answered by these devices.
 enum : unsigned long {
-    VELTO_SIM_OTG_STATUS = 0x80044201UL,   // _IOR('B', 1, int)
-    VELTO_SIM_RTC_RD_TIME = 0x80247009UL,  // _IOR('p', 9, struct rtc_time)
-    VELTO_SIM_RTC_SET_TIME = 0x4024700AUL, // _IOW('p', 10, struct rtc_time)
+    VELTO_SIM_OTG_STATUS = 0x80044201UL,    // _IOR('B', 1, int)
+    VELTO_SIM_RTC_RD_TIME = 0x80247009UL,   // _IOR('p', 9, struct rtc_time)
+    VELTO_SIM_RTC_SET_TIME = 0x4024700AUL,  // _IOW('p', 10, struct rtc_time)
     VELTO_SIM_WDIOC_SETOPTIONS = 0x80045704UL,
     VELTO_SIM_WDIOC_KEEPALIVE = 0x80045705UL,
 };

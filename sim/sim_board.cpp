@@ -14,10 +14,11 @@
 #include "sim/sim_mounts.h"
 #include "sim/sim_shell.h"
 
-CVeltoBoard& CVeltoBoard::GetInstance() { return CVeltoSimBoard::GetInstance(); }
+CVeltoBoard& CVeltoBoard::GetInstance() {
+    return CVeltoSimBoard::GetInstance();
+}
 
-CVeltoSimBoard& CVeltoSimBoard::GetInstance()
-{
+CVeltoSimBoard& CVeltoSimBoard::GetInstance() {
     static CVeltoSimBoard* board = [] {
         // Leaked on purpose: devices may still be used by threads that run
         // while static objects are destroyed at exit.
@@ -30,8 +31,7 @@ CVeltoSimBoard& CVeltoSimBoard::GetInstance()
 
 CVeltoSimBoard::CVeltoSimBoard() = default;
 
-std::string CVeltoSimBoard::Root() const
-{
+std::string CVeltoSimBoard::Root() const {
     char cwd[PATH_MAX];
     if (getcwd(cwd, sizeof cwd) == nullptr) {
         return "board";
@@ -39,18 +39,16 @@ std::string CVeltoSimBoard::Root() const
     return std::string(cwd) + "/board";
 }
 
-std::string CVeltoSimBoard::SimFile(const std::string& name) const
-{
+std::string CVeltoSimBoard::SimFile(const std::string& name) const {
     return Root() + "/sim/" + name;
 }
 
 // Trees of the board that live below the board root. Everything else
 // (relative paths, the run directory itself) is used as it is.
-static bool IsBoardPath(const std::string& p)
-{
-    static const char* const kPrefixes[] = {"/sys",       "/dev",  "/proc/mounts",
-                                            "/proc/sys",  "/etc/lcdparams",
-                                            "/media",     "/mnt",  "/usr/velto"};
+static bool IsBoardPath(const std::string& p) {
+    static const char* const kPrefixes[] = {"/sys",      "/dev",           "/proc/mounts",
+                                            "/proc/sys", "/etc/lcdparams", "/media",
+                                            "/mnt",      "/usr/velto"};
     for (const char* prefix : kPrefixes) {
         size_t n = strlen(prefix);
         if (p.compare(0, n, prefix) == 0 && (p.size() == n || p[n] == '/')) {
@@ -60,8 +58,7 @@ static bool IsBoardPath(const std::string& p)
     return false;
 }
 
-std::string CVeltoSimBoard::MapPath(const std::string& boardPath)
-{
+std::string CVeltoSimBoard::MapPath(const std::string& boardPath) {
     if (IsBoardPath(boardPath)) {
         return Root() + boardPath;
     }
@@ -69,45 +66,39 @@ std::string CVeltoSimBoard::MapPath(const std::string& boardPath)
 }
 
 void CVeltoSimBoard::RegisterDevice(const std::string& boardPath,
-                                    std::shared_ptr<CVeltoSimDevice> device)
-{
+                                    std::shared_ptr<CVeltoSimDevice> device) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_devices[boardPath] = std::move(device);
 }
 
-void CVeltoSimBoard::SetWriteFault(const std::string& pathSuffix, long long failAfterBytes, int err)
-{
+void CVeltoSimBoard::SetWriteFault(const std::string& pathSuffix, long long failAfterBytes,
+                                   int err) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_faults.push_back({pathSuffix, failAfterBytes, err});
 }
 
-void CVeltoSimBoard::ClearFaults()
-{
+void CVeltoSimBoard::ClearFaults() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_faults.clear();
 }
 
-int CVeltoSimBoard::OpenDeviceCount()
-{
+int CVeltoSimBoard::OpenDeviceCount() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return static_cast<int>(m_handles.size());
 }
 
-std::vector<std::pair<std::string, pid_t>> CVeltoSimBoard::Children()
-{
+std::vector<std::pair<std::string, pid_t>> CVeltoSimBoard::Children() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_children;
 }
 
-std::shared_ptr<CVeltoSimHandle> CVeltoSimBoard::FindHandle(int fd)
-{
+std::shared_ptr<CVeltoSimHandle> CVeltoSimBoard::FindHandle(int fd) {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto it = m_handles.find(fd);
     return it == m_handles.end() ? nullptr : it->second;
 }
 
-int CVeltoSimBoard::Open(const char* path, int flags, mode_t mode)
-{
+int CVeltoSimBoard::Open(const char* path, int flags, mode_t mode) {
     std::string boardPath = path ? path : "";
     std::string hostPath = MapPath(boardPath);
     std::shared_ptr<CVeltoSimDevice> device;
@@ -143,8 +134,7 @@ int CVeltoSimBoard::Open(const char* path, int flags, mode_t mode)
     return fd;
 }
 
-int CVeltoSimBoard::Close(int fd)
-{
+int CVeltoSimBoard::Close(int fd) {
     std::shared_ptr<CVeltoSimHandle> handle;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -161,16 +151,14 @@ int CVeltoSimBoard::Close(int fd)
     return ::close(fd);
 }
 
-ssize_t CVeltoSimBoard::Read(int fd, void* buf, size_t count)
-{
+ssize_t CVeltoSimBoard::Read(int fd, void* buf, size_t count) {
     if (std::shared_ptr<CVeltoSimHandle> h = FindHandle(fd)) {
         return h->Read(buf, count);
     }
     return ::read(fd, buf, count);
 }
 
-ssize_t CVeltoSimBoard::Write(int fd, const void* buf, size_t count)
-{
+ssize_t CVeltoSimBoard::Write(int fd, const void* buf, size_t count) {
     if (std::shared_ptr<CVeltoSimHandle> h = FindHandle(fd)) {
         return h->Write(buf, count);
     }
@@ -198,8 +186,7 @@ ssize_t CVeltoSimBoard::Write(int fd, const void* buf, size_t count)
     return ::write(fd, buf, count);
 }
 
-off_t CVeltoSimBoard::Lseek(int fd, off_t offset, int whence)
-{
+off_t CVeltoSimBoard::Lseek(int fd, off_t offset, int whence) {
     if (FindHandle(fd)) {
         errno = ESPIPE;
         return -1;
@@ -207,31 +194,29 @@ off_t CVeltoSimBoard::Lseek(int fd, off_t offset, int whence)
     return ::lseek(fd, offset, whence);
 }
 
-int CVeltoSimBoard::Fsync(int fd)
-{
+int CVeltoSimBoard::Fsync(int fd) {
     if (FindHandle(fd)) {
         return 0;
     }
     return ::fsync(fd);
 }
 
-int CVeltoSimBoard::Ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
+int CVeltoSimBoard::Ftruncate(int fd, off_t length) {
+    return ::ftruncate(fd, length);
+}
 
-FILE* CVeltoSimBoard::Fopen(const char* path, const char* mode)
-{
+FILE* CVeltoSimBoard::Fopen(const char* path, const char* mode) {
     return ::fopen(MapPath(path).c_str(), mode);
 }
 
-int CVeltoSimBoard::Ioctl(int fd, unsigned long request, void* arg)
-{
+int CVeltoSimBoard::Ioctl(int fd, unsigned long request, void* arg) {
     if (std::shared_ptr<CVeltoSimHandle> h = FindHandle(fd)) {
         return h->Ioctl(request, arg);
     }
     return ::ioctl(fd, request, arg);
 }
 
-void* CVeltoSimBoard::Mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset)
-{
+void* CVeltoSimBoard::Mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) {
     if (std::shared_ptr<CVeltoSimHandle> h = FindHandle(fd)) {
         void* p = h->Mmap(addr, length, prot, flags, offset);
         if (p != MAP_FAILED) {
@@ -243,8 +228,7 @@ void* CVeltoSimBoard::Mmap(void* addr, size_t length, int prot, int flags, int f
     return ::mmap(addr, length, prot, flags, fd, offset);
 }
 
-int CVeltoSimBoard::Munmap(void* addr, size_t length)
-{
+int CVeltoSimBoard::Munmap(void* addr, size_t length) {
     std::shared_ptr<CVeltoSimHandle> h;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -261,39 +245,39 @@ int CVeltoSimBoard::Munmap(void* addr, size_t length)
 }
 
 int CVeltoSimBoard::Select(int nfds, fd_set* readfds, fd_set* writefds, fd_set* exceptfds,
-                           struct timeval* timeout)
-{
+                           struct timeval* timeout) {
     return ::select(nfds, readfds, writefds, exceptfds, timeout);
 }
 
-int CVeltoSimBoard::Stat(const char* path, struct stat* st)
-{
+int CVeltoSimBoard::Stat(const char* path, struct stat* st) {
     return ::stat(MapPath(path).c_str(), st);
 }
 
-int CVeltoSimBoard::Access(const char* path, int mode)
-{
+int CVeltoSimBoard::Access(const char* path, int mode) {
     return ::access(MapPath(path).c_str(), mode);
 }
 
-DIR* CVeltoSimBoard::OpenDir(const char* path) { return ::opendir(MapPath(path).c_str()); }
+DIR* CVeltoSimBoard::OpenDir(const char* path) {
+    return ::opendir(MapPath(path).c_str());
+}
 
-int CVeltoSimBoard::Mkdir(const char* path, mode_t mode)
-{
+int CVeltoSimBoard::Mkdir(const char* path, mode_t mode) {
     return ::mkdir(MapPath(path).c_str(), mode);
 }
 
-int CVeltoSimBoard::Unlink(const char* path) { return ::unlink(MapPath(path).c_str()); }
+int CVeltoSimBoard::Unlink(const char* path) {
+    return ::unlink(MapPath(path).c_str());
+}
 
-int CVeltoSimBoard::Rmdir(const char* path) { return ::rmdir(MapPath(path).c_str()); }
+int CVeltoSimBoard::Rmdir(const char* path) {
+    return ::rmdir(MapPath(path).c_str());
+}
 
-int CVeltoSimBoard::Rename(const char* from, const char* to)
-{
+int CVeltoSimBoard::Rename(const char* from, const char* to) {
     return ::rename(MapPath(from).c_str(), MapPath(to).c_str());
 }
 
-int CVeltoSimBoard::Statfs(const char* path, struct statfs* st)
-{
+int CVeltoSimBoard::Statfs(const char* path, struct statfs* st) {
     std::string hostPath = MapPath(path);
     if (::statfs(hostPath.c_str(), st) != 0) {
         return -1;
@@ -315,17 +299,17 @@ int CVeltoSimBoard::Statfs(const char* path, struct statfs* st)
     return 0;
 }
 
-void CVeltoSimBoard::Sync() { ::sync(); }
+void CVeltoSimBoard::Sync() {
+    ::sync();
+}
 
-void CVeltoSimBoard::LogCommand(const char* command)
-{
+void CVeltoSimBoard::LogCommand(const char* command) {
     std::string dir = Root() + "/sim";
     VeltoSim::MakeDirs(dir);
     VeltoSim::AppendText(dir + "/commands.log", std::string(command) + "\n");
 }
 
-int CVeltoSimBoard::System(const char* command)
-{
+int CVeltoSimBoard::System(const char* command) {
     if (command == nullptr) {
         return 1;  // as system(NULL): a command processor is available
     }
@@ -333,8 +317,7 @@ int CVeltoSimBoard::System(const char* command)
     return CVeltoSimShell(*this).Run(command);
 }
 
-int CVeltoSimBoard::Execvp(const char* file, char* const argv[])
-{
+int CVeltoSimBoard::Execvp(const char* file, char* const argv[]) {
     std::vector<std::string> mapped;
     for (size_t i = 0; argv[i] != nullptr; ++i) {
         mapped.push_back(MapPath(argv[i]));
@@ -347,8 +330,7 @@ int CVeltoSimBoard::Execvp(const char* file, char* const argv[])
     return ::execvp(MapPath(file).c_str(), args.data());
 }
 
-time_t CVeltoSimBoard::Time(time_t* t)
-{
+time_t CVeltoSimBoard::Time(time_t* t) {
     time_t now = ::time(nullptr) + static_cast<time_t>(VeltoSim::ReadNumber(SimFile("clock"), 0));
     if (t != nullptr) {
         *t = now;
@@ -356,8 +338,7 @@ time_t CVeltoSimBoard::Time(time_t* t)
     return now;
 }
 
-int CVeltoSimBoard::SetTime(time_t t)
-{
+int CVeltoSimBoard::SetTime(time_t t) {
     // The host clock is never touched: the board keeps its own offset.
     long long offset = static_cast<long long>(t) - static_cast<long long>(::time(nullptr));
     VeltoSim::MakeDirs(Root() + "/sim");

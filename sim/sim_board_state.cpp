@@ -16,8 +16,7 @@ const char kBattery[] = "/sys/class/power_supply/battery";
 const char kUsbSupply[] = "/sys/class/power_supply/usb/online";
 const char kSdMount[] = "/media/sd-mmcblk0p1";
 
-bool Put(const std::string& root, const std::string& boardPath, const std::string& text)
-{
+bool Put(const std::string& root, const std::string& boardPath, const std::string& text) {
     std::string host = root + boardPath;
     MakeDirs(host.substr(0, host.find_last_of('/')));
     if (!WriteText(host, text)) {
@@ -27,8 +26,7 @@ bool Put(const std::string& root, const std::string& boardPath, const std::strin
     return true;
 }
 
-bool RequireBoard(const std::string& root)
-{
+bool RequireBoard(const std::string& root) {
     if (!IsDir(root + "/sim")) {
         fprintf(stderr, "velto-board: no board at %s (run 'velto-board init' first)\n",
                 root.c_str());
@@ -39,8 +37,7 @@ bool RequireBoard(const std::string& root)
 
 }  // namespace
 
-bool InitBoard(const std::string& root)
-{
+bool InitBoard(const std::string& root) {
     RemoveTree(root);
     bool ok = MakeDirs(root + "/sim/disks/loop0");
     const std::string bat = kBattery;
@@ -86,31 +83,26 @@ bool InitBoard(const std::string& root)
     return ok;
 }
 
-bool SetBatteryMillivolts(const std::string& root, long mv)
-{
+bool SetBatteryMillivolts(const std::string& root, long mv) {
     return RequireBoard(root) &&
            Put(root, std::string(kBattery) + "/voltage_now", std::to_string(mv * 1000) + "\n");
 }
 
-bool SetBatteryCurrent(const std::string& root, long ua)
-{
+bool SetBatteryCurrent(const std::string& root, long ua) {
     return RequireBoard(root) &&
            Put(root, std::string(kBattery) + "/current_now", std::to_string(ua) + "\n");
 }
 
-bool SetCharger(const std::string& root, bool on)
-{
+bool SetCharger(const std::string& root, bool on) {
     return RequireBoard(root) && Put(root, kUsbSupply, on ? "1\n" : "0\n");
 }
 
-bool SetHwVersion(const std::string& root, long version)
-{
+bool SetHwVersion(const std::string& root, long version) {
     return RequireBoard(root) && Put(root, "/sys/module/mxs_battery/parameters/hardware_version",
                                      std::to_string(version) + "\n");
 }
 
-bool InsertSdCard(const std::string& root)
-{
+bool InsertSdCard(const std::string& root) {
     if (!RequireBoard(root)) {
         return false;
     }
@@ -125,8 +117,7 @@ bool InsertSdCard(const std::string& root)
     return ok && Mount(root, "/dev/mmcblk0p1", kSdMount, "vfat") == 0;
 }
 
-bool RemoveSdCard(const std::string& root)
-{
+bool RemoveSdCard(const std::string& root) {
     if (!RequireBoard(root)) {
         return false;
     }
@@ -141,18 +132,15 @@ bool RemoveSdCard(const std::string& root)
     return true;
 }
 
-bool ConnectPc(const std::string& root, bool connected)
-{
+bool ConnectPc(const std::string& root, bool connected) {
     return RequireBoard(root) && Put(root, "/sim/otg", connected ? "device\n" : "host\n");
 }
 
-bool RequestPowerOff(const std::string& root)
-{
+bool RequestPowerOff(const std::string& root) {
     return RequireBoard(root) && Put(root, "/sys/power/poweroff_state", "1\n");
 }
 
-bool SetTvCable(const std::string& root, bool plugged)
-{
+bool SetTvCable(const std::string& root, bool plugged) {
     if (!RequireBoard(root) || !Put(root, "/sim/tvcable", plugged ? "1\n" : "0\n")) {
         return false;
     }
@@ -161,13 +149,11 @@ bool SetTvCable(const std::string& root, bool plugged)
     return !Exists(root + value) || Put(root, value, plugged ? "1\n" : "0\n");
 }
 
-long LedValue(const std::string& root, const std::string& name)
-{
+long LedValue(const std::string& root, const std::string& name) {
     return static_cast<long>(ReadNumber(root + "/sys/class/leds/" + name + "/brightness", -1));
 }
 
-std::string Summary(const std::string& root)
-{
+std::string Summary(const std::string& root) {
     if (!IsDir(root + "/sim")) {
         return "no board at " + root + "\n";
     }

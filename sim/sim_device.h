@@ -12,7 +12,7 @@
 
 class CVeltoSimHandle {
 public:
-    CVeltoSimHandle();  // creates the default eventfd
+    CVeltoSimHandle();           // creates the default eventfd
     virtual ~CVeltoSimHandle();  // closes Fd()
 
     int Fd() const { return m_nFd; }

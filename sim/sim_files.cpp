@@ -11,8 +11,7 @@
 
 namespace VeltoSim {
 
-bool ReadText(const std::string& path, std::string& out)
-{
+bool ReadText(const std::string& path, std::string& out) {
     out.clear();
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -27,15 +26,13 @@ bool ReadText(const std::string& path, std::string& out)
     return n == 0;
 }
 
-std::string ReadText(const std::string& path)
-{
+std::string ReadText(const std::string& path) {
     std::string s;
     ReadText(path, s);
     return s;
 }
 
-static bool WriteWithFlags(const std::string& path, const std::string& text, int flags)
-{
+static bool WriteWithFlags(const std::string& path, const std::string& text, int flags) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0644);
     if (fd < 0) {
         return false;
@@ -52,30 +49,25 @@ static bool WriteWithFlags(const std::string& path, const std::string& text, int
     return ::close(fd) == 0;
 }
 
-bool WriteText(const std::string& path, const std::string& text)
-{
+bool WriteText(const std::string& path, const std::string& text) {
     return WriteWithFlags(path, text, O_TRUNC);
 }
 
-bool AppendText(const std::string& path, const std::string& text)
-{
+bool AppendText(const std::string& path, const std::string& text) {
     return WriteWithFlags(path, text, O_APPEND);
 }
 
-bool Exists(const std::string& path)
-{
+bool Exists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool IsDir(const std::string& path)
-{
+bool IsDir(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool MakeDirs(const std::string& path)
-{
+bool MakeDirs(const std::string& path) {
     if (path.empty() || IsDir(path)) {
         return !path.empty();
     }
@@ -86,8 +78,7 @@ bool MakeDirs(const std::string& path)
     return ::mkdir(path.c_str(), 0755) == 0 || (errno == EEXIST && IsDir(path));
 }
 
-bool ClearDir(const std::string& path)
-{
+bool ClearDir(const std::string& path) {
     DIR* d = ::opendir(path.c_str());
     if (d == nullptr) {
         return false;
@@ -104,8 +95,7 @@ bool ClearDir(const std::string& path)
     return ok;
 }
 
-bool RemoveTree(const std::string& path)
-{
+bool RemoveTree(const std::string& path) {
     struct stat st;
     if (::lstat(path.c_str(), &st) != 0) {
         return errno == ENOENT;
@@ -117,8 +107,7 @@ bool RemoveTree(const std::string& path)
     return ::unlink(path.c_str()) == 0;
 }
 
-std::string ReadLine(const std::string& path, const std::string& fallback)
-{
+std::string ReadLine(const std::string& path, const std::string& fallback) {
     std::string text;
     if (!ReadText(path, text)) {
         return fallback;
@@ -133,8 +122,7 @@ std::string ReadLine(const std::string& path, const std::string& fallback)
     return text;
 }
 
-long long ReadNumber(const std::string& path, long long fallback)
-{
+long long ReadNumber(const std::string& path, long long fallback) {
     std::string line = ReadLine(path);
     if (line.empty()) {
         return fallback;
@@ -144,8 +132,7 @@ long long ReadNumber(const std::string& path, long long fallback)
     return end == line.c_str() ? fallback : v;
 }
 
-std::vector<std::string> SplitWords(const std::string& line)
-{
+std::vector<std::string> SplitWords(const std::string& line) {
     std::vector<std::string> words;
     std::istringstream in(line);
     std::string w;

@@ -9,10 +9,11 @@
 
 namespace VeltoSim {
 
-static std::string MountsFile(const std::string& root) { return root + "/proc/mounts"; }
+static std::string MountsFile(const std::string& root) {
+    return root + "/proc/mounts";
+}
 
-std::vector<MountEntry> ReadMounts(const std::string& root)
-{
+std::vector<MountEntry> ReadMounts(const std::string& root) {
     std::vector<MountEntry> entries;
     std::istringstream in(ReadText(MountsFile(root)));
     std::string line;
@@ -25,8 +26,7 @@ std::vector<MountEntry> ReadMounts(const std::string& root)
     return entries;
 }
 
-static void WriteMounts(const std::string& root, const std::vector<MountEntry>& entries)
-{
+static void WriteMounts(const std::string& root, const std::vector<MountEntry>& entries) {
     std::string text;
     for (const MountEntry& e : entries) {
         text += e.device + " " + e.dir + " " + e.type + " rw,relatime 0 0\n";
@@ -34,17 +34,15 @@ static void WriteMounts(const std::string& root, const std::vector<MountEntry>& 
     WriteText(MountsFile(root), text);
 }
 
-bool FindMountFor(const std::string& root, const std::string& boardPath, MountEntry& out)
-{
+bool FindMountFor(const std::string& root, const std::string& boardPath, MountEntry& out) {
     size_t best = 0;
     bool found = false;
     for (const MountEntry& e : ReadMounts(root)) {
         if (e.dir.empty() || e.dir[0] != '/') {
             continue;
         }
-        bool inside = boardPath == e.dir ||
-                      (boardPath.compare(0, e.dir.size(), e.dir) == 0 &&
-                       (e.dir == "/" || boardPath[e.dir.size()] == '/'));
+        bool inside = boardPath == e.dir || (boardPath.compare(0, e.dir.size(), e.dir) == 0 &&
+                                             (e.dir == "/" || boardPath[e.dir.size()] == '/'));
         if (inside && e.dir.size() >= best) {
             best = e.dir.size();
             out = e;
@@ -54,15 +52,13 @@ bool FindMountFor(const std::string& root, const std::string& boardPath, MountEn
     return found;
 }
 
-std::string DiskDir(const std::string& root, const std::string& device)
-{
+std::string DiskDir(const std::string& root, const std::string& device) {
     size_t slash = device.find_last_of('/');
     std::string name = slash == std::string::npos ? device : device.substr(slash + 1);
     return root + "/sim/disks/" + name;
 }
 
-static std::string TrimSlashes(std::string dir)
-{
+static std::string TrimSlashes(std::string dir) {
     while (dir.size() > 1 && dir.back() == '/') {
         dir.pop_back();
     }
@@ -70,8 +66,7 @@ static std::string TrimSlashes(std::string dir)
 }
 
 int Mount(const std::string& root, const std::string& device, const std::string& dirIn,
-          const std::string& type)
-{
+          const std::string& type) {
     std::string dir = TrimSlashes(dirIn);
     if (device.compare(0, 5, "/dev/") != 0 || !Exists(root + device)) {
         fprintf(stderr, "mount: %s: special device does not exist\n", device.c_str());
@@ -106,8 +101,7 @@ int Mount(const std::string& root, const std::string& device, const std::string&
     return 0;
 }
 
-int Umount(const std::string& root, const std::string& target)
-{
+int Umount(const std::string& root, const std::string& target) {
     std::string t = TrimSlashes(target);
     std::vector<MountEntry> entries = ReadMounts(root);
     for (size_t i = entries.size(); i-- > 0;) {
@@ -124,8 +118,7 @@ int Umount(const std::string& root, const std::string& target)
     return 32;
 }
 
-long long FreeKiB(const std::string& root, const std::string& dir)
-{
+long long FreeKiB(const std::string& root, const std::string& dir) {
     std::istringstream in(ReadText(root + "/sim/free"));
     std::string line;
     long long kib = -1;
@@ -138,8 +131,7 @@ long long FreeKiB(const std::string& root, const std::string& dir)
     return kib;
 }
 
-void SetFreeKiB(const std::string& root, const std::string& dirIn, long long kib)
-{
+void SetFreeKiB(const std::string& root, const std::string& dirIn, long long kib) {
     std::string dir = TrimSlashes(dirIn);
     std::istringstream in(ReadText(root + "/sim/free"));
     std::string line, text;

@@ -16,18 +16,18 @@
 
 namespace {
 
-int Status(int exitCode) { return (exitCode & 0xff) << 8; }
+int Status(int exitCode) {
+    return (exitCode & 0xff) << 8;
+}
 
-std::string BaseName(const std::string& p)
-{
+std::string BaseName(const std::string& p) {
     size_t slash = p.find_last_of('/');
     return slash == std::string::npos ? p : p.substr(slash + 1);
 }
 
 // Positional arguments after the options (words beginning with '-'); the
 // value of "-t"/"-o"/"-F" is consumed with its option.
-std::vector<std::string> Positional(const std::vector<std::string>& args, std::string* type)
-{
+std::vector<std::string> Positional(const std::vector<std::string>& args, std::string* type) {
     std::vector<std::string> pos;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -51,11 +51,12 @@ std::vector<std::string> Positional(const std::vector<std::string>& args, std::s
 
 CVeltoSimShell::CVeltoSimShell(CVeltoSimBoard& board) : m_board(board), m_strRoot(board.Root()) {}
 
-std::string CVeltoSimShell::Host(const std::string& boardPath) { return m_board.MapPath(boardPath); }
+std::string CVeltoSimShell::Host(const std::string& boardPath) {
+    return m_board.MapPath(boardPath);
+}
 
 bool CVeltoSimShell::Split(const std::string& line, std::vector<std::string>& words,
-                           std::string& redirect)
-{
+                           std::string& redirect) {
     words.clear();
     redirect.clear();
     bool redirectNext = false;
@@ -100,8 +101,7 @@ bool CVeltoSimShell::Split(const std::string& line, std::vector<std::string>& wo
     return !redirectNext;
 }
 
-int CVeltoSimShell::Run(const std::string& command)
-{
+int CVeltoSimShell::Run(const std::string& command) {
     std::vector<std::string> words;
     std::string redirect;
     if (!Split(command, words, redirect) || words.empty()) {
@@ -151,8 +151,7 @@ int CVeltoSimShell::Run(const std::string& command)
     return Status(127);
 }
 
-int CVeltoSimShell::Echo(const std::vector<std::string>& args, const std::string& redirect)
-{
+int CVeltoSimShell::Echo(const std::vector<std::string>& args, const std::string& redirect) {
     std::string text;
     for (size_t i = 1; i < args.size(); ++i) {
         text += (i > 1 ? " " : "") + args[i];
@@ -189,8 +188,7 @@ int CVeltoSimShell::Echo(const std::vector<std::string>& args, const std::string
     return VeltoSim::WriteText(hostPath, text) ? 0 : Status(1);
 }
 
-int CVeltoSimShell::MountCmd(const std::vector<std::string>& args)
-{
+int CVeltoSimShell::MountCmd(const std::vector<std::string>& args) {
     std::string type = "vfat";
     std::vector<std::string> pos = Positional(args, &type);
     if (pos.size() != 2) {
@@ -200,8 +198,7 @@ int CVeltoSimShell::MountCmd(const std::vector<std::string>& args)
     return Status(VeltoSim::Mount(m_strRoot, pos[0], pos[1], type));
 }
 
-int CVeltoSimShell::UmountCmd(const std::vector<std::string>& args)
-{
+int CVeltoSimShell::UmountCmd(const std::vector<std::string>& args) {
     std::vector<std::string> pos = Positional(args, nullptr);
     if (pos.size() != 1) {
         fprintf(stderr, "umount: bad usage\n");
@@ -210,8 +207,7 @@ int CVeltoSimShell::UmountCmd(const std::vector<std::string>& args)
     return Status(VeltoSim::Umount(m_strRoot, pos[0]));
 }
 
-int CVeltoSimShell::Mkdosfs(const std::vector<std::string>& args)
-{
+int CVeltoSimShell::Mkdosfs(const std::vector<std::string>& args) {
     std::vector<std::string> pos = Positional(args, nullptr);
     if (pos.size() != 1 || !VeltoSim::Exists(Host(pos[0]))) {
         fprintf(stderr, "mkdosfs: %s: no such device\n", pos.empty() ? "" : pos[0].c_str());
@@ -222,8 +218,7 @@ int CVeltoSimShell::Mkdosfs(const std::vector<std::string>& args)
     return VeltoSim::ClearDir(disk) ? 0 : Status(1);
 }
 
-int CVeltoSimShell::MkdirCmd(const std::vector<std::string>& args)
-{
+int CVeltoSimShell::MkdirCmd(const std::vector<std::string>& args) {
     bool parents = std::find(args.begin(), args.end(), "-p") != args.end();
     int status = 0;
     for (const std::string& dir : Positional(args, nullptr)) {
@@ -236,8 +231,7 @@ int CVeltoSimShell::MkdirCmd(const std::vector<std::string>& args)
     return status;
 }
 
-int CVeltoSimShell::RmCmd(const std::vector<std::string>& args)
-{
+int CVeltoSimShell::RmCmd(const std::vector<std::string>& args) {
     bool force = false;
     bool recursive = false;
     for (size_t i = 1; i < args.size(); ++i) {
@@ -258,8 +252,7 @@ int CVeltoSimShell::RmCmd(const std::vector<std::string>& args)
     return status;
 }
 
-int CVeltoSimShell::Killall(const std::vector<std::string>& args)
-{
+int CVeltoSimShell::Killall(const std::vector<std::string>& args) {
     // Only processes this board started are ever signalled.
     std::vector<std::string> pos = Positional(args, nullptr);
     if (pos.size() != 1) {
@@ -277,8 +270,7 @@ int CVeltoSimShell::Killall(const std::vector<std::string>& args)
     return killed ? 0 : Status(1);
 }
 
-int CVeltoSimShell::NandFormat(const std::vector<std::string>& args)
-{
+int CVeltoSimShell::NandFormat(const std::vector<std::string>& args) {
     // The device's script rebuilds the FAT image of the internal medium and
     // mounts it again.
     std::vector<std::string> pos = Positional(args, nullptr);
@@ -305,8 +297,7 @@ int CVeltoSimShell::NandFormat(const std::vector<std::string>& args)
     return Status(1);
 }
 
-int CVeltoSimShell::RunProgram(const std::string& hostPath, const std::vector<std::string>& words)
-{
+int CVeltoSimShell::RunProgram(const std::string& hostPath, const std::vector<std::string>& words) {
     fflush(stdout);
     fflush(stderr);
     pid_t pid = fork();
@@ -337,8 +328,9 @@ int CVeltoSimShell::RunProgram(const std::string& hostPath, const std::vector<st
     {
         std::lock_guard<std::mutex> lock(m_board.m_mutex);
         auto& c = m_board.m_children;
-        c.erase(std::remove_if(c.begin(), c.end(), [pid](const auto& e) { return e.second == pid; }),
-                c.end());
+        c.erase(
+            std::remove_if(c.begin(), c.end(), [pid](const auto& e) { return e.second == pid; }),
+            c.end());
     }
     return status;
 }

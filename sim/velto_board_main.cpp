@@ -33,23 +33,22 @@ const char kUsage[] =
     "  state                     a summary of the board\n"
     "  key NAME [down|up], screenshot FILE, ui   talk to the running program\n";
 
-bool ParseNumber(const std::string& s, long& out)
-{
+bool ParseNumber(const std::string& s, long& out) {
     char* end = nullptr;
     out = strtol(s.c_str(), &end, 10);
     return !s.empty() && end != nullptr && *end == '\0';
 }
 
-int Usage()
-{
+int Usage() {
     fputs(kUsage, stderr);
     return 2;
 }
 
-int Result(bool ok) { return ok ? 0 : 1; }
+int Result(bool ok) {
+    return ok ? 0 : 1;
+}
 
-int Choice(const std::vector<std::string>& a, const char* yes, const char* no, bool& out)
-{
+int Choice(const std::vector<std::string>& a, const char* yes, const char* no, bool& out) {
     if (a.size() != 2 || (a[1] != yes && a[1] != no)) {
         return Usage();
     }
@@ -59,8 +58,7 @@ int Choice(const std::vector<std::string>& a, const char* yes, const char* no, b
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string runDir = ".";
     std::vector<std::string> a;
     for (int i = 1; i < argc; ++i) {

@@ -15,8 +15,7 @@ protected:
     void SetBoardClock(time_t t) { ASSERT_EQ(Board().SetTime(t), 0); }
 };
 
-TEST_F(ClockGpioTest, UnsetClockStartsAt2012AndRtcGetsLocalTime)
-{
+TEST_F(ClockGpioTest, UnsetClockStartsAt2012AndRtcGetsLocalTime) {
     SetBoardClock(1000);
     InitSystemDateTime();
     time_t now = Board().Time(nullptr);
@@ -33,8 +32,7 @@ TEST_F(ClockGpioTest, UnsetClockStartsAt2012AndRtcGetsLocalTime)
     EXPECT_EQ(rtc.tm_hour, local.tm_hour);
 }
 
-TEST_F(ClockGpioTest, ClockAlreadySetIsLeftAlone)
-{
+TEST_F(ClockGpioTest, ClockAlreadySetIsLeftAlone) {
     SetBoardClock(1325376000 + 3600);
     std::string rtcBefore = ReadFile(HostPath("/sim/rtc"));
     InitSystemDateTime();
@@ -42,8 +40,7 @@ TEST_F(ClockGpioTest, ClockAlreadySetIsLeftAlone)
     EXPECT_EQ(ReadFile(HostPath("/sim/rtc")), rtcBefore);
 }
 
-TEST_F(ClockGpioTest, RtcKeepsTheFieldsAsGiven)
-{
+TEST_F(ClockGpioTest, RtcKeepsTheFieldsAsGiven) {
     tm in = {};
     in.tm_year = 126;
     in.tm_mon = 11;
@@ -68,8 +65,7 @@ TEST_F(ClockGpioTest, RtcKeepsTheFieldsAsGiven)
     EXPECT_EQ(now.tm_mday, 24);
 }
 
-TEST_F(ClockGpioTest, MissingRtcFails)
-{
+TEST_F(ClockGpioTest, MissingRtcFails) {
     unlink(HostPath("/dev/rtc0").c_str());
     tm out = {};
     testing::internal::CaptureStderr();
@@ -77,8 +73,7 @@ TEST_F(ClockGpioTest, MissingRtcFails)
     EXPECT_NE(testing::internal::GetCapturedStderr().find("/dev/rtc0"), std::string::npos);
 }
 
-TEST_F(ClockGpioTest, TvCableIsExportedThenReadTwice)
-{
+TEST_F(ClockGpioTest, TvCableIsExportedThenReadTwice) {
     testing::internal::CaptureStdout();
     EXPECT_FALSE(CheckTVoutWire());
     EXPECT_NE(Commands().find("echo 62 > /sys/class/gpio/export\n"), std::string::npos);
@@ -95,8 +90,7 @@ TEST_F(ClockGpioTest, TvCableIsExportedThenReadTwice)
     EXPECT_FALSE(CheckTVoutWire());
 }
 
-TEST_F(ClockGpioTest, UsbResetPulsesLine71)
-{
+TEST_F(ClockGpioTest, UsbResetPulsesLine71) {
     EXPECT_TRUE(ResetUSB());
     EXPECT_EQ(Commands(),
               "echo 71 > /sys/class/gpio/export\n"
@@ -107,8 +101,7 @@ TEST_F(ClockGpioTest, UsbResetPulsesLine71)
     EXPECT_FALSE(ResetUSB());
 }
 
-TEST_F(ClockGpioTest, CacheReleaseCommandPerKind)
-{
+TEST_F(ClockGpioTest, CacheReleaseCommandPerKind) {
     ReleaseVMCache(K_CACHE_PAGE);
     ReleaseVMCache(K_CACHE_DentriesAndiNodes);
     ReleaseVMCache(K_CACHE_ALL);

@@ -4,8 +4,7 @@
 #include "app/mxs_watchdog.h"
 #include "app/velto_SC_Debug.h"
 
-TEST(DebugLog, EveryLevelIsWrittenWithItsPrefix)
-{
+TEST(DebugLog, EveryLevelIsWrittenWithItsPrefix) {
     testing::internal::CaptureStdout();
     velto_printf(DBG_LV_DEBUG, "x\n");
     velto_printf(DBG_LV_NORMAL, "x\n");
@@ -16,8 +15,7 @@ TEST(DebugLog, EveryLevelIsWrittenWithItsPrefix)
     EXPECT_EQ(n, 3);
 }
 
-TEST(Watchdog, KeepAliveReachesNoDevice)
-{
+TEST(Watchdog, KeepAliveReachesNoDevice) {
     testing::internal::CaptureStdout();
     CMXSWatchdog& wd = CMXSWatchdog::GetInstance();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Initializing Watchdog\n");

@@ -11,18 +11,16 @@ using namespace Velto;
 
 class PowerTest : public CVeltoSimBoardTest {
 protected:
-    void Battery(unsigned mv, long ua = 0)
-    {
+    void Battery(unsigned mv, long ua = 0) {
         ASSERT_TRUE(VeltoSim::SetBatteryMillivolts(m_strRunDir + "/board", mv));
         ASSERT_TRUE(VeltoSim::SetBatteryCurrent(m_strRunDir + "/board", ua));
     }
 };
 
-TEST_F(PowerTest, PercentFollowsVoltageInStepsOfFour)
-{
+TEST_F(PowerTest, PercentFollowsVoltageInStepsOfFour) {
     const struct {
         unsigned mv, percent;
-    } cases[] = {{0, 0},    {3299, 0},  {3300, 0},   {3316, 4},   {3500, 48},
+    } cases[] = {{0, 0},     {3299, 0},   {3300, 0},   {3316, 4},  {3500, 48},
                  {3699, 96}, {3700, 100}, {3800, 100}, {5000, 100}};
     for (const auto& c : cases) {
         Battery(c.mv);
@@ -31,8 +29,7 @@ TEST_F(PowerTest, PercentFollowsVoltageInStepsOfFour)
     }
 }
 
-TEST_F(PowerTest, StatusFromCurrentAndVoltage)
-{
+TEST_F(PowerTest, StatusFromCurrentAndVoltage) {
     Battery(3800, 0);
     EXPECT_EQ(GetBatteryStatus(), BATT_CHARGING);
     Battery(3801, 0);
@@ -42,8 +39,7 @@ TEST_F(PowerTest, StatusFromCurrentAndVoltage)
     EXPECT_EQ(GetBatteryCurrent(), 250000u);
 }
 
-TEST_F(PowerTest, UnreadableFilesGiveNeutralValues)
-{
+TEST_F(PowerTest, UnreadableFilesGiveNeutralValues) {
     WriteFile(HostPath(BatteryFilename), "");
     EXPECT_EQ(GetBatteryVoltage(), 0u);
     EXPECT_EQ(GetBatteryPowerPercent(), 0u);
@@ -58,8 +54,7 @@ TEST_F(PowerTest, UnreadableFilesGiveNeutralValues)
     EXPECT_NE(log.find("****hw-version GetHwVersion 05 Error can't open file"), std::string::npos);
 }
 
-TEST_F(PowerTest, ChargerHardwareVersionAndOtgRole)
-{
+TEST_F(PowerTest, ChargerHardwareVersionAndOtgRole) {
     const std::string root = m_strRunDir + "/board";
     EXPECT_FALSE(IsACOnline());
     VeltoSim::SetCharger(root, true);
@@ -76,8 +71,7 @@ TEST_F(PowerTest, ChargerHardwareVersionAndOtgRole)
     EXPECT_TRUE(IsOtgHost());
 }
 
-TEST_F(PowerTest, PowerOffFlagIsReadAndCleared)
-{
+TEST_F(PowerTest, PowerOffFlagIsReadAndCleared) {
     EXPECT_EQ(GetPowerOffStatus(), 0);
     VeltoSim::RequestPowerOff(m_strRunDir + "/board");
     EXPECT_EQ(GetPowerOffStatus(), 1);
@@ -92,14 +86,16 @@ TEST_F(PowerTest, PowerOffFlagIsReadAndCleared)
     EXPECT_NE(testing::internal::GetCapturedStdout().find("ERROR("), std::string::npos);
 }
 
-TEST_F(PowerTest, OutputTypeMatchesOnlyTheExactPanelLine)
-{
+TEST_F(PowerTest, OutputTypeMatchesOnlyTheExactPanelLine) {
     const struct {
         const char* text;
         bool lcd;
-    } cases[] = {{"lcd_panel=lq035\n", true},      {"lcd_panel=lq035x\n", false},
-                 {"lcd_panel=tvenc_pal\n", false}, {"lcd_panel=tvenc_ntsc\n", false},
-                 {"", false},                      {"lcd_panel=lq035", false}};
+    } cases[] = {{"lcd_panel=lq035\n", true},
+                 {"lcd_panel=lq035x\n", false},
+                 {"lcd_panel=tvenc_pal\n", false},
+                 {"lcd_panel=tvenc_ntsc\n", false},
+                 {"", false},
+                 {"lcd_panel=lq035", false}};
     for (const auto& c : cases) {
         WriteFile(HostPath("/etc/lcdparams"), c.text);
         testing::internal::CaptureStdout();
@@ -108,8 +104,7 @@ TEST_F(PowerTest, OutputTypeMatchesOnlyTheExactPanelLine)
     }
 }
 
-TEST_F(PowerTest, LedIsWrittenOnlyWhenItChanges)
-{
+TEST_F(PowerTest, LedIsWrittenOnlyWhenItChanges) {
     const std::string file = HostPath("/sys/class/leds/Red_LED/brightness");
     EXPECT_EQ(GetLEDValue("Red_LED"), 0);
     EXPECT_EQ(GetLEDValue("Blue_LED"), -1);
@@ -124,8 +119,7 @@ TEST_F(PowerTest, LedIsWrittenOnlyWhenItChanges)
     EXPECT_FALSE(VeltoSim::Exists(HostPath("/sys/class/leds/Blue_LED/brightness")));
 }
 
-TEST_F(PowerTest, PxpKickWritesOneAndTerminator)
-{
+TEST_F(PowerTest, PxpKickWritesOneAndTerminator) {
     RefreshNextReg();
     EXPECT_EQ(ReadFile(HostPath(nextreg)), std::string("1\0", 2));
 }

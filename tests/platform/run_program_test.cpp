@@ -17,8 +17,7 @@ struct Outcome {
     std::string log;
 };
 
-Outcome RunCommand(const char* command, size_t ressize = 256)
-{
+Outcome RunCommand(const char* command, size_t ressize = 256) {
     RunProgramPipe pipe;
     std::string buf(ressize, '\x7f');
     Outcome r;
@@ -34,8 +33,7 @@ Outcome RunCommand(const char* command, size_t ressize = 256)
 
 }  // namespace
 
-TEST(RunProgram, SplitsArgumentsLikeTheDeviceDoes)
-{
+TEST(RunProgram, SplitsArgumentsLikeTheDeviceDoes) {
     Outcome plain = RunCommand("/bin/pwd");
     EXPECT_EQ(plain.rc, 0);
     EXPECT_FALSE(plain.out.empty());
@@ -50,20 +48,19 @@ TEST(RunProgram, SplitsArgumentsLikeTheDeviceDoes)
     EXPECT_NE(doubled.log.find("arg[3] ''"), std::string::npos) << doubled.log;
 }
 
-TEST(RunProgram, LogsTheCommandOutputAndStatus)
-{
+TEST(RunProgram, LogsTheCommandOutputAndStatus) {
     Outcome r = RunCommand("/bin/sh -c 'echo one; echo two >&2; exit 0'");
     EXPECT_EQ(r.rc, 0);
     EXPECT_EQ(r.out, "one\n");
-    EXPECT_NE(r.log.find("Warn: '/bin/sh -c 'echo one; echo two >&2; exit 0''\n"), std::string::npos)
+    EXPECT_NE(r.log.find("Warn: '/bin/sh -c 'echo one; echo two >&2; exit 0''\n"),
+              std::string::npos)
         << r.log;
     EXPECT_NE(r.log.find("'/bin/sh' (stdout) 'one'\n"), std::string::npos) << r.log;
     EXPECT_NE(r.log.find("'/bin/sh' (stderr) 'two'\n"), std::string::npos) << r.log;
     EXPECT_NE(r.log.find("'/bin/sh' returned with status 0\n"), std::string::npos) << r.log;
 }
 
-TEST(RunProgram, FailuresAreResults)
-{
+TEST(RunProgram, FailuresAreResults) {
     Outcome failing = RunCommand("/bin/sh -c 'exit 3'");
     EXPECT_EQ(failing.rc, -1);
     EXPECT_NE(failing.log.find("returned with status 3"), std::string::npos);
@@ -78,8 +75,7 @@ TEST(RunProgram, FailuresAreResults)
     EXPECT_NE(killed.log.find("abnormal exit"), std::string::npos) << killed.log;
 }
 
-TEST(RunProgram, OutputThatDoesNotFitIsAnErrorButDrained)
-{
+TEST(RunProgram, OutputThatDoesNotFitIsAnErrorButDrained) {
     // 20 bytes into 8: the chunk is dropped, the buffer stays terminated.
     Outcome r = RunCommand("/usr/bin/printf 0123456789abcdefghij", 8);
     EXPECT_EQ(r.rc, -1);
@@ -91,8 +87,7 @@ TEST(RunProgram, OutputThatDoesNotFitIsAnErrorButDrained)
     EXPECT_EQ(big.rc, -1);
 }
 
-TEST(RunProgram, WithoutResultBufferOutputGoesNowhere)
-{
+TEST(RunProgram, WithoutResultBufferOutputGoesNowhere) {
     RunProgramPipe pipe;
     testing::internal::CaptureStdout();
     int rc = run_program(pipe, "/bin/echo quiet", nullptr, 0, nullptr);
@@ -101,8 +96,7 @@ TEST(RunProgram, WithoutResultBufferOutputGoesNowhere)
     EXPECT_EQ(log.find("(stdout)"), std::string::npos) << log;
 }
 
-TEST(RunProgram, LongCommandIsCutAt511Characters)
-{
+TEST(RunProgram, LongCommandIsCutAt511Characters) {
     std::string cmd = "/usr/bin/printf %s " + std::string(600, 'a');
     Outcome r = RunCommand(cmd.c_str(), 1024);
     EXPECT_EQ(r.rc, 0);

@@ -16,8 +16,7 @@ protected:
     std::string Root() const { return m_strRunDir + "/board"; }
 };
 
-TEST_F(StorageTest, MountTableLookups)
-{
+TEST_F(StorageTest, MountTableLookups) {
     WriteFile(HostPath("/proc/mounts"),
               "rootfs / rootfs rw 0 0\n"
               "none /media/nand vfat rw 0 0\n"
@@ -34,8 +33,7 @@ TEST_F(StorageTest, MountTableLookups)
     EXPECT_EQ(GetNandDataPart(), "");
 }
 
-TEST_F(StorageTest, FreeSpaceInKiB)
-{
+TEST_F(StorageTest, FreeSpaceInKiB) {
     EXPECT_EQ(GetAvailDiskSpace(""), -1);
     EXPECT_EQ(GetAvailDiskSpace("/media/no/such/dir"), -1);
     VeltoSim::SetFreeKiB(Root(), "/media/nand", 1536);
@@ -48,8 +46,7 @@ TEST_F(StorageTest, FreeSpaceInKiB)
     EXPECT_EQ(GetUserNandAvailableSpace(), 5);
 }
 
-TEST_F(StorageTest, SdCardStates)
-{
+TEST_F(StorageTest, SdCardStates) {
     EXPECT_EQ(GetMMCBlockSysDir(), "");
     EXPECT_EQ(GetMMCFirstPart(), "");
     EXPECT_EQ(GetFirstMMCAvailableSpace(), -1);
@@ -67,8 +64,7 @@ TEST_F(StorageTest, SdCardStates)
     EXPECT_EQ(GetMMCFirstPartDev(), "");
 }
 
-TEST_F(StorageTest, UnreadableBlockDirectoryIsReported)
-{
+TEST_F(StorageTest, UnreadableBlockDirectoryIsReported) {
     VeltoSim::RemoveTree(HostPath("/sys/block"));
     testing::internal::CaptureStdout();
     EXPECT_EQ(GetMMCBlockSysDir(), "");
@@ -77,23 +73,22 @@ TEST_F(StorageTest, UnreadableBlockDirectoryIsReported)
               std::string::npos);
 }
 
-TEST_F(StorageTest, UsbHandOverWithoutCardTouchesOnlyTheInternalMedium)
-{
+TEST_F(StorageTest, UsbHandOverWithoutCardTouchesOnlyTheInternalMedium) {
     ExportMediaToUsbHost(GetMMCFirstPart());
     EXPECT_EQ(ReadFile(HostPath("/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file")),
               "/dev/loop0\n");
     ReclaimMediaFromUsbHost("");
-    EXPECT_EQ(Commands(),
-              "/bin/echo  /dev/loop0  > /sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file\n"
-              "echo 1 > /proc/sys/vm/drop_caches\n"
-              "/bin/echo \"\" > /sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file\n"
-              "/bin/umount  -f   /media/nand\n"
-              "/bin/mount -t vfat /dev/loop0  /media/nand\n");
+    EXPECT_EQ(
+        Commands(),
+        "/bin/echo  /dev/loop0  > /sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file\n"
+        "echo 1 > /proc/sys/vm/drop_caches\n"
+        "/bin/echo \"\" > /sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file\n"
+        "/bin/umount  -f   /media/nand\n"
+        "/bin/mount -t vfat /dev/loop0  /media/nand\n");
     EXPECT_EQ(GetNandDataPart(), "/media/nand");
 }
 
-TEST_F(StorageTest, UsbHandOverWithCardExportsBothUnits)
-{
+TEST_F(StorageTest, UsbHandOverWithCardExportsBothUnits) {
     ASSERT_TRUE(VeltoSim::InsertSdCard(Root()));
     WriteFile(HostPath("/media/sd-mmcblk0p1/DCIM/0000ABCD.jpg"), "jpeg");
     const std::string sd = GetMMCFirstPart();
@@ -103,14 +98,11 @@ TEST_F(StorageTest, UsbHandOverWithCardExportsBothUnits)
     ReclaimMediaFromUsbHost(sd);
     const std::string lun = "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun";
     EXPECT_EQ(Commands(),
-              "/bin/echo  /dev/mmcblk0p1 > " + lun + "1/file\n" +
-                  "/bin/echo  /dev/loop0  > " + lun + "0/file\n" +
-                  "echo 1 > /proc/sys/vm/drop_caches\n" +
-                  "/bin/echo \"\" > " + lun + "1/file\n" +
-                  "/bin/umount  -f  /media/sd-mmcblk0p1\n" +
-                  "mount -t vfat /dev/mmcblk0p1  /media/sd-mmcblk0p1\n" +
-                  "/bin/echo \"\" > " + lun + "0/file\n" +
-                  "/bin/umount  -f   /media/nand\n" +
+              "/bin/echo  /dev/mmcblk0p1 > " + lun + "1/file\n" + "/bin/echo  /dev/loop0  > " +
+                  lun + "0/file\n" + "echo 1 > /proc/sys/vm/drop_caches\n" + "/bin/echo \"\" > " +
+                  lun + "1/file\n" + "/bin/umount  -f  /media/sd-mmcblk0p1\n" +
+                  "mount -t vfat /dev/mmcblk0p1  /media/sd-mmcblk0p1\n" + "/bin/echo \"\" > " +
+                  lun + "0/file\n" + "/bin/umount  -f   /media/nand\n" +
                   "/bin/mount -t vfat /dev/loop0  /media/nand\n");
     EXPECT_EQ(ReadFile(HostPath(lun + "1/file")), "\n");
     // Both media are back, with their files.
@@ -119,8 +111,7 @@ TEST_F(StorageTest, UsbHandOverWithCardExportsBothUnits)
     EXPECT_EQ(GetNandDataPart(), "/media/nand");
 }
 
-TEST_F(StorageTest, CraftedMountPointRunsNoSecondCommand)
-{
+TEST_F(StorageTest, CraftedMountPointRunsNoSecondCommand) {
     testing::internal::CaptureStdout();
     ReclaimMediaFromUsbHost("/media/x; rm -rf /");
     std::string log = testing::internal::GetCapturedStdout();
@@ -128,18 +119,36 @@ TEST_F(StorageTest, CraftedMountPointRunsNoSecondCommand)
     EXPECT_EQ(Commands().find("rm -rf"), std::string::npos);
 }
 
-TEST_F(StorageTest, EveryFixedBoardPathResolvesBelowTheBoardRoot)
-{
+TEST_F(StorageTest, EveryFixedBoardPathResolvesBelowTheBoardRoot) {
     const std::string root = Root() + "/";
-    const char* const paths[] = {
-        BatteryFilename, BattCurrentFilename, HwVesionFilename, USBStatusFilename, default_rtc,
-        GPIOCLASS, nextreg, lcdtype, "/sys/power/poweroff_state", "/dev/fsl_otg",
-        "/sys/class/leds/led-pwm0/brightness", "/proc/sys/vm/drop_caches", "/proc/mounts",
-        "/sys/block", "/dev/loop0", "/dev/mmcblk0p1", "/dev/video0", "/dev/fb0", "/dev/watchdog",
-        "/sys/class/video4linux", "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file",
-        "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun1/file", "/media/nand",
-        "/media/sd-mmcblk0p1", "/mnt/ubifs/backing_file", "/usr/velto/splash",
-        "/usr/velto/nandformat", "/usr/velto/img/bye.png"};
+    const char* const paths[] = {BatteryFilename,
+                                 BattCurrentFilename,
+                                 HwVesionFilename,
+                                 USBStatusFilename,
+                                 default_rtc,
+                                 GPIOCLASS,
+                                 nextreg,
+                                 lcdtype,
+                                 "/sys/power/poweroff_state",
+                                 "/dev/fsl_otg",
+                                 "/sys/class/leds/led-pwm0/brightness",
+                                 "/proc/sys/vm/drop_caches",
+                                 "/proc/mounts",
+                                 "/sys/block",
+                                 "/dev/loop0",
+                                 "/dev/mmcblk0p1",
+                                 "/dev/video0",
+                                 "/dev/fb0",
+                                 "/dev/watchdog",
+                                 "/sys/class/video4linux",
+                                 "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file",
+                                 "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun1/file",
+                                 "/media/nand",
+                                 "/media/sd-mmcblk0p1",
+                                 "/mnt/ubifs/backing_file",
+                                 "/usr/velto/splash",
+                                 "/usr/velto/nandformat",
+                                 "/usr/velto/img/bye.png"};
     for (const char* p : paths) {
         EXPECT_EQ(Board().MapPath(p).compare(0, root.size(), root), 0) << p;
     }

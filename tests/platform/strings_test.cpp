@@ -6,8 +6,7 @@
 
 using namespace Velto;
 
-TEST(BoundedCopy, CopiesTruncatesAndReportsSourceLength)
-{
+TEST(BoundedCopy, CopiesTruncatesAndReportsSourceLength) {
     char buf[8];
     memset(buf, 'x', sizeof buf);
     EXPECT_EQ(strlcpy(buf, "hello world", sizeof buf), 11u);
@@ -19,8 +18,7 @@ TEST(BoundedCopy, CopiesTruncatesAndReportsSourceLength)
     EXPECT_EQ(untouched, 'q');
 }
 
-TEST(BoundedCopy, AppendKeepsTerminatorAndReportsWantedLength)
-{
+TEST(BoundedCopy, AppendKeepsTerminatorAndReportsWantedLength) {
     char buf[8] = "abc";
     EXPECT_EQ(strlcat(buf, "defgh", sizeof buf), 8u);
     EXPECT_STREQ(buf, "abcdefg");
@@ -30,8 +28,7 @@ TEST(BoundedCopy, AppendKeepsTerminatorAndReportsWantedLength)
     EXPECT_EQ(memcmp(full, "abcd", 4), 0);
 }
 
-TEST(CaseAndExtension, ConvertInPlaceAndFindLastDot)
-{
+TEST(CaseAndExtension, ConvertInPlaceAndFindLastDot) {
     std::string s = "Img01.Jpg";
     EXPECT_TRUE(StringToUpcase(s));
     EXPECT_EQ(s, "IMG01.JPG");
@@ -46,8 +43,7 @@ TEST(CaseAndExtension, ConvertInPlaceAndFindLastDot)
     EXPECT_EQ(GetExtendFilename("/media/v1.0/DCIM/file"), "0/DCIM/file");
 }
 
-TEST(Bcd, RoundTripsTwoDigitValues)
-{
+TEST(Bcd, RoundTripsTwoDigitValues) {
     for (unsigned v = 0; v < 100; ++v) {
         EXPECT_EQ(bcd2bin(bin2bcd(v)), v);
     }
@@ -55,8 +51,7 @@ TEST(Bcd, RoundTripsTwoDigitValues)
     EXPECT_EQ(bcd2bin(0x23), 23u);
 }
 
-TEST(Paths, TrimAndSplit)
-{
+TEST(Paths, TrimAndSplit) {
     EXPECT_EQ(TrimDIR("/"), "");
     EXPECT_EQ(TrimDIR(""), "");
     EXPECT_EQ(TrimDIR("a/b//"), "a/b");
@@ -72,8 +67,7 @@ TEST(Paths, TrimAndSplit)
     EXPECT_EQ(PathBasename("name"), "");
 }
 
-TEST(Paths, CaseInsensitiveOrder)
-{
+TEST(Paths, CaseInsensitiveOrder) {
     EXPECT_TRUE(compare_nocase("abc", "ABD"));
     EXPECT_FALSE(compare_nocase("ABD", "abc"));
     EXPECT_TRUE(compare_nocase("ab", "ABC"));
@@ -83,13 +77,12 @@ TEST(Paths, CaseInsensitiveOrder)
     EXPECT_FALSE(compare_nocase("a", ""));
 }
 
-TEST(Paths, ShellSafeWordsOnly)
-{
+TEST(Paths, ShellSafeWordsOnly) {
     EXPECT_TRUE(IsShellSafe("/media/sd-mmcblk0p1"));
     EXPECT_TRUE(IsShellSafe("/dev/mmcblk0p1"));
     EXPECT_FALSE(IsShellSafe(""));
-    for (const char* bad : {"/media/x; reboot", "/m/$(id)", "/m/`id`", "a|b", "a&b", "a b",
-                            "a>b", "a'b", "a\"b", "a\nb", "a*"}) {
+    for (const char* bad : {"/media/x; reboot", "/m/$(id)", "/m/`id`", "a|b", "a&b", "a b", "a>b",
+                            "a'b", "a\"b", "a\nb", "a*"}) {
         EXPECT_FALSE(IsShellSafe(bad)) << bad;
     }
 }

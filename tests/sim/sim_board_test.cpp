@@ -14,8 +14,7 @@
 
 class SimBoardTest : public CVeltoSimBoardTest {};
 
-TEST_F(SimBoardTest, DeviceNodesOpenOnlyWhilePresentAndCloseCleanly)
-{
+TEST_F(SimBoardTest, DeviceNodesOpenOnlyWhilePresentAndCloseCleanly) {
     CVeltoSimBoard& board = CVeltoSimBoard::GetInstance();
     int before = board.OpenDeviceCount();
     int fd = Board().Open("/dev/fsl_otg", O_RDONLY);
@@ -34,8 +33,7 @@ TEST_F(SimBoardTest, DeviceNodesOpenOnlyWhilePresentAndCloseCleanly)
     EXPECT_EQ(errno, ENOENT);
 }
 
-TEST_F(SimBoardTest, WatchdogCountsKeepAlives)
-{
+TEST_F(SimBoardTest, WatchdogCountsKeepAlives) {
     int fd = Board().Open("/dev/watchdog", O_RDWR);
     ASSERT_GE(fd, 0);
     int arg = 0;
@@ -45,8 +43,7 @@ TEST_F(SimBoardTest, WatchdogCountsKeepAlives)
     EXPECT_EQ(ReadFile(HostPath("/sim/watchdog")), "2\n");
 }
 
-TEST_F(SimBoardTest, WriteFaultCutsTheFileAtTheGivenByte)
-{
+TEST_F(SimBoardTest, WriteFaultCutsTheFileAtTheGivenByte) {
     CVeltoSimBoard::GetInstance().SetWriteFault("out.bin", 10, ENOSPC);
     int fd = Board().Open("out.bin", O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
@@ -62,8 +59,7 @@ TEST_F(SimBoardTest, WriteFaultCutsTheFileAtTheGivenByte)
     Board().Close(fd);
 }
 
-TEST_F(SimBoardTest, FreeSpaceIsPerMount)
-{
+TEST_F(SimBoardTest, FreeSpaceIsPerMount) {
     VeltoSim::SetFreeKiB(m_strRunDir + "/board", "/media/nand", 2);
     struct statfs st;
     ASSERT_EQ(Board().Statfs("/media/nand", &st), 0);
@@ -73,8 +69,7 @@ TEST_F(SimBoardTest, FreeSpaceIsPerMount)
     EXPECT_GT(st.f_bavail * st.f_bsize, 2048u);  // the host's figure again
 }
 
-TEST_F(SimBoardTest, SettingTheClockKeepsAnOffsetOnly)
-{
+TEST_F(SimBoardTest, SettingTheClockKeepsAnOffsetOnly) {
     time_t host = time(nullptr);
     ASSERT_EQ(Board().SetTime(host - 86400), 0);
     EXPECT_NEAR(static_cast<double>(Board().Time(nullptr)), static_cast<double>(host - 86400), 2);
@@ -83,8 +78,7 @@ TEST_F(SimBoardTest, SettingTheClockKeepsAnOffsetOnly)
     EXPECT_NEAR(static_cast<double>(offset), -86400.0, 2);
 }
 
-TEST_F(SimBoardTest, ExecMapsBoardArguments)
-{
+TEST_F(SimBoardTest, ExecMapsBoardArguments) {
     pid_t pid = fork();
     if (pid == 0) {
         int out = open("args.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -16,8 +16,7 @@
 
 namespace {
 
-std::vector<std::string> Words(const std::string& line, std::string* redirect = nullptr)
-{
+std::vector<std::string> Words(const std::string& line, std::string* redirect = nullptr) {
     std::vector<std::string> w;
     std::string r;
     EXPECT_TRUE(CVeltoSimShell::Split(line, w, r)) << line;
@@ -27,12 +26,13 @@ std::vector<std::string> Words(const std::string& line, std::string* redirect = 
     return w;
 }
 
-int ExitCode(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int ExitCode(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 }  // namespace
 
-TEST(SimShellSplit, QuotesEscapesAndRedirection)
-{
+TEST(SimShellSplit, QuotesEscapesAndRedirection) {
     std::string r;
     EXPECT_EQ(Words("/bin/echo \"\" > /sys/x", &r), (std::vector<std::string>{"/bin/echo", ""}));
     EXPECT_EQ(r, "/sys/x");
@@ -52,18 +52,17 @@ protected:
     std::string Root() const { return m_strRunDir + "/board"; }
 };
 
-TEST_F(SimShellTest, EveryCommandIsLoggedExactly)
-{
+TEST_F(SimShellTest, EveryCommandIsLoggedExactly) {
     Sh("/bin/echo  /dev/loop0  > /sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file");
     Sh("no-such-tool --flag");
-    EXPECT_EQ(Commands(),
-              "/bin/echo  /dev/loop0  > /sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file\n"
-              "no-such-tool --flag\n");
+    EXPECT_EQ(
+        Commands(),
+        "/bin/echo  /dev/loop0  > /sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun0/file\n"
+        "no-such-tool --flag\n");
     EXPECT_EQ(Sh("no-such-tool --flag"), 127);
 }
 
-TEST_F(SimShellTest, EchoWritesBoardFilesOnly)
-{
+TEST_F(SimShellTest, EchoWritesBoardFilesOnly) {
     EXPECT_EQ(Sh("echo lcd_panel=tvenc_pal > /etc/lcdparams"), 0);
     EXPECT_EQ(ReadFile(HostPath("/etc/lcdparams")), "lcd_panel=tvenc_pal\n");
     // sysfs files cannot be created in directories that do not exist.
@@ -74,8 +73,7 @@ TEST_F(SimShellTest, EchoWritesBoardFilesOnly)
     EXPECT_FALSE(VeltoSim::Exists("/tmp/velto-should-not-exist"));
 }
 
-TEST_F(SimShellTest, MountAndUmountFollowTheTable)
-{
+TEST_F(SimShellTest, MountAndUmountFollowTheTable) {
     ASSERT_TRUE(VeltoSim::InsertSdCard(Root()));
     WriteFile(HostPath("/media/sd-mmcblk0p1/a.txt"), "card");
     EXPECT_EQ(Sh("/bin/umount -l /media/sd-mmcblk0p1"), 0);
@@ -84,14 +82,13 @@ TEST_F(SimShellTest, MountAndUmountFollowTheTable)
     EXPECT_EQ(Sh("/bin/mount -t vfat /dev/mmcblk0p1 /media/sd-mmcblk0p1"), 0);
     EXPECT_EQ(ReadFile(HostPath("/media/sd-mmcblk0p1/a.txt")), "card");
     EXPECT_EQ(Sh("/bin/mount -t vfat /dev/mmcblk0p1 /media/sd-mmcblk0p1"), 32);  // busy
-    EXPECT_EQ(Sh("mount -t vfat /dev/mmcblk9p1 /media/x"), 32);  // no device
+    EXPECT_EQ(Sh("mount -t vfat /dev/mmcblk9p1 /media/x"), 32);                  // no device
     std::string mounts = ReadFile(HostPath("/proc/mounts"));
     EXPECT_NE(mounts.find("/dev/mmcblk0p1 /media/sd-mmcblk0p1 vfat"), std::string::npos);
     EXPECT_NE(mounts.find("/dev/loop0 /media/nand vfat"), std::string::npos);
 }
 
-TEST_F(SimShellTest, FormattingEmptiesTheMedium)
-{
+TEST_F(SimShellTest, FormattingEmptiesTheMedium) {
     ASSERT_TRUE(VeltoSim::InsertSdCard(Root()));
     WriteFile(HostPath("/media/sd-mmcblk0p1/DCIM/x.jpg"), "x");
     EXPECT_EQ(Sh("/bin/umount -l /media/sd-mmcblk0p1"), 0);
@@ -113,8 +110,7 @@ TEST_F(SimShellTest, FormattingEmptiesTheMedium)
     EXPECT_EQ(m.device, "/dev/loop0");
 }
 
-TEST_F(SimShellTest, MkdirAndRmStayOnTheBoard)
-{
+TEST_F(SimShellTest, MkdirAndRmStayOnTheBoard) {
     EXPECT_EQ(Sh("/bin/mkdir -p /media/nand/DCIM/sub"), 0);
     EXPECT_TRUE(VeltoSim::IsDir(HostPath("/media/nand/DCIM/sub")));
     WriteFile(HostPath("/media/nand/f"), "");
@@ -122,8 +118,7 @@ TEST_F(SimShellTest, MkdirAndRmStayOnTheBoard)
     EXPECT_EQ(Sh("rm /media/nand/missing"), 1);
 }
 
-TEST_F(SimShellTest, ProgramsRunFromTheBoardAndKillallOnlyHitsThem)
-{
+TEST_F(SimShellTest, ProgramsRunFromTheBoardAndKillallOnlyHitsThem) {
     // A stand-in for splash installed on the board.
     WriteFile(HostPath("/usr/velto/splash"), "#!/bin/sh\necho \"$1\" > \"$PWD/ran\"\n");
     chmod(HostPath("/usr/velto/splash").c_str(), 0755);
@@ -143,8 +138,7 @@ TEST_F(SimShellTest, ProgramsRunFromTheBoardAndKillallOnlyHitsThem)
     waitpid(outsider, nullptr, 0);
 }
 
-TEST_F(SimShellTest, KillallStopsTheChildTheBoardStarted)
-{
+TEST_F(SimShellTest, KillallStopsTheChildTheBoardStarted) {
     WriteFile(m_strRunDir + "/veltosc", "#!/bin/sh\nexec sleep 30\n");
     chmod((m_strRunDir + "/veltosc").c_str(), 0755);
     int status = -1;

@@ -10,10 +10,9 @@
 
 class VeltoBoardToolTest : public CVeltoSimBoardTest {
 protected:
-    int Tool(const std::string& args, std::string* out = nullptr)
-    {
-        std::string cmd = std::string(VELTO_BIN_DIR) + "/velto-board --dir " + m_strRunDir + " " +
-                          args + " 2>&1";
+    int Tool(const std::string& args, std::string* out = nullptr) {
+        std::string cmd =
+            std::string(VELTO_BIN_DIR) + "/velto-board --dir " + m_strRunDir + " " + args + " 2>&1";
         FILE* p = popen(cmd.c_str(), "r");
         std::string text;
         char buf[512];
@@ -29,12 +28,11 @@ protected:
     }
 };
 
-TEST_F(VeltoBoardToolTest, CommandsShowInState)
-{
+TEST_F(VeltoBoardToolTest, CommandsShowInState) {
     ASSERT_EQ(Tool("init"), 0);
-    for (const char* c : {"battery 3450", "current 120", "charger on", "hwversion 3", "sd insert",
-                          "pc connect", "poweroff", "tvcable in", "camera unplug",
-                          "free /media/nand 512"}) {
+    for (const char* c :
+         {"battery 3450", "current 120", "charger on", "hwversion 3", "sd insert", "pc connect",
+          "poweroff", "tvcable in", "camera unplug", "free /media/nand 512"}) {
         EXPECT_EQ(Tool(c), 0) << c;
     }
     std::string state;
@@ -52,8 +50,7 @@ TEST_F(VeltoBoardToolTest, CommandsShowInState)
     EXPECT_TRUE(VeltoSim::Exists(HostPath("/dev/video0")));
 }
 
-TEST_F(VeltoBoardToolTest, FreshBoardDefaults)
-{
+TEST_F(VeltoBoardToolTest, FreshBoardDefaults) {
     std::string state;
     ASSERT_EQ(Tool("state", &state), 0);
     for (const char* want : {"battery: 3700 mV", "charger: off", "poweroff: 0", "sd card: none",
@@ -69,8 +66,7 @@ TEST_F(VeltoBoardToolTest, FreshBoardDefaults)
     EXPECT_EQ(cmds, "");
 }
 
-TEST_F(VeltoBoardToolTest, BadUsageIsRefused)
-{
+TEST_F(VeltoBoardToolTest, BadUsageIsRefused) {
     EXPECT_EQ(Tool("battery lots"), 2);
     EXPECT_EQ(Tool("charger maybe"), 2);
     EXPECT_EQ(Tool("frobnicate"), 2);

@@ -8,8 +8,7 @@
 #include "sim/sim_board_state.h"
 #include "sim/sim_files.h"
 
-void CVeltoSimBoardTest::SetUp()
-{
+void CVeltoSimBoardTest::SetUp() {
     char cwd[PATH_MAX];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
     m_strOldDir = cwd;
@@ -21,8 +20,7 @@ void CVeltoSimBoardTest::SetUp()
     CVeltoSimBoard::GetInstance().ClearFaults();
 }
 
-void CVeltoSimBoardTest::TearDown()
-{
+void CVeltoSimBoardTest::TearDown() {
     CVeltoSimBoard::GetInstance().ClearFaults();
     if (!m_strOldDir.empty()) {
         EXPECT_EQ(chdir(m_strOldDir.c_str()), 0);
@@ -32,18 +30,15 @@ void CVeltoSimBoardTest::TearDown()
     }
 }
 
-std::string CVeltoSimBoardTest::HostPath(const std::string& boardPath) const
-{
+std::string CVeltoSimBoardTest::HostPath(const std::string& boardPath) const {
     return m_strRunDir + "/board" + boardPath;
 }
 
-std::string CVeltoSimBoardTest::ReadFile(const std::string& hostPath)
-{
+std::string CVeltoSimBoardTest::ReadFile(const std::string& hostPath) {
     return VeltoSim::ReadText(hostPath);
 }
 
-void CVeltoSimBoardTest::WriteFile(const std::string& hostPath, const std::string& text)
-{
+void CVeltoSimBoardTest::WriteFile(const std::string& hostPath, const std::string& text) {
     size_t slash = hostPath.find_last_of('/');
     if (slash != std::string::npos) {
         VeltoSim::MakeDirs(hostPath.substr(0, slash));
@@ -51,7 +46,6 @@ void CVeltoSimBoardTest::WriteFile(const std::string& hostPath, const std::strin
     ASSERT_TRUE(VeltoSim::WriteText(hostPath, text)) << hostPath;
 }
 
-std::string CVeltoSimBoardTest::Commands() const
-{
+std::string CVeltoSimBoardTest::Commands() const {
     return VeltoSim::ReadText(m_strRunDir + "/board/sim/commands.log");
 }
