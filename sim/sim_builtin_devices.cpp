@@ -4,8 +4,7 @@
 #include "sim/sim_board.h"
 #include "sim/sim_camera.h"
 
-void VeltoSimRegisterBuiltinDevices(CVeltoSimBoard& board)
-{
+void VeltoSimRegisterBuiltinDevices(CVeltoSimBoard& board) {
     board.RegisterDevice("/dev/fsl_otg", VeltoSimCreateOtgDevice());
     board.RegisterDevice("/dev/rtc0", VeltoSimCreateRtcDevice());
     board.RegisterDevice("/dev/watchdog", VeltoSimCreateWatchdogDevice());
