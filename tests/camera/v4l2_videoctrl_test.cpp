@@ -1,0 +1,258 @@
+#include "camera/v4l2_videoctrl.h"
+
+#include <errno.h>
+#include <string.h>
+
+#include <memory>
+
+#include "sim/sim_board.h"
+#include "sim/sim_camera.h"
+#include "sim/sim_camera_control.h"
+#include "tests/support/sim_test.h"
+
+namespace {
+
+// A node that only answers VIDIOC_QUERYCAP, with the given abilities.
+class CCapsOnlyHandle : public CVeltoSimHandle {
+public:
+    explicit CCapsOnlyHandle(uint32_t caps) : m_nCaps(caps) {}
+    int Ioctl(unsigned long request, void* arg) override {
+        if (request != VIDIOC_QUERYCAP) {
+            errno = ENOTTY;
+            return -1;
+        }
+        v4l2_capability* cap = static_cast<v4l2_capability*>(arg);
+        memset(cap, 0, sizeof *cap);
+        cap->capabilities = m_nCaps;
+        return 0;
+    }
+
+private:
+    uint32_t m_nCaps;
+};
+
+class CCapsOnlyDevice : public CVeltoSimDevice {
+public:
+    explicit CCapsOnlyDevice(uint32_t caps) : m_nCaps(caps) {}
+    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override {
+        return std::unique_ptr<CVeltoSimHandle>(new CCapsOnlyHandle(m_nCaps));
+    }
+
+private:
+    uint32_t m_nCaps;
+};
+
+class VideoCtrlTest : public CVeltoSimBoardTest {
+protected:
+    void SetUp() override {
+        CVeltoSimBoardTest::SetUp();
+        CVeltoSimCamera::GetInstance()->ResetFaults();
+    }
+    void TearDown() override {
+        CVeltoSimCamera::GetInstance()->ResetFaults();
+        EXPECT_EQ(CVeltoSimBoard::GetInstance().OpenDeviceCount(), 0) << "descriptor leaked";
+        EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveMappings(), 0) << "mapping leaked";
+        CVeltoSimBoardTest::TearDown();
+    }
+
+    // Adds /dev/video<id> with a sysfs name and the given abilities.
+    void AddNode(int id, const std::string& name, uint32_t caps) {
+        std::string node = "/dev/video" + std::to_string(id);
+        CVeltoSimBoard::GetInstance().RegisterDevice(node, std::make_shared<CCapsOnlyDevice>(caps));
+        WriteFile(HostPath(node), "");
+        WriteFile(HostPath("/sys/class/video4linux/video" + std::to_string(id) + "/name"),
+                  name + "\n");
+    }
+
+    bool OpenCamera(CV4L2_VideoCtrl& dev, uint32_t width = 320, uint32_t height = 240) {
+        if (!dev.Open("Camera", false)) {
+            return false;
+        }
+        v4l2_pix_format pix;
+        memset(&pix, 0, sizeof pix);
+        pix.width = width;
+        pix.height = height;
+        pix.pixelformat = V4L2_PIX_FMT_YUYV;
+        dev.SetWidth(width);
+        dev.SetHeight(height);
+        return dev.SetV4L2PixFormat(V4L2_BUF_TYPE_VIDEO_CAPTURE, pix);
+    }
+};
+
+const uint32_t kCaptureStreaming = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+
+TEST_F(VideoCtrlTest, FindsNodesByNameAndAbilities) {
+    AddNode(1, "PxP output",
+            V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY | V4L2_CAP_STREAMING);
+    AddNode(2, "Camera without streaming", V4L2_CAP_VIDEO_CAPTURE);
+    AddNode(8, "Second Camera", kCaptureStreaming);
+    AddNode(12, "Third Camera", kCaptureStreaming);
+
+    CV4L2_VideoCtrl capture(V4L2_CAP_VIDEO_CAPTURE);
+    EXPECT_FALSE(capture.Open("PxP", true));  // name fits, abilities do not
+    EXPECT_FALSE(capture.IsOpened());
+    EXPECT_EQ(capture.GetDevName(), "");
+    EXPECT_FALSE(capture.Open("Nothing", false));
+
+    ASSERT_TRUE(capture.Open("", false));  // any name: the first usable node
+    EXPECT_EQ(capture.GetVideoID(), 0);
+    EXPECT_EQ(capture.GetDevName(), "/dev/video0");
+    capture.Close();
+
+    CV4L2_VideoCtrl output(V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY);
+    ASSERT_TRUE(output.Open("PxP", true));
+    EXPECT_EQ(output.GetVideoID(), 1);
+    output.Close();
+
+    // Without the head, the node lacking streaming is passed over; numbers of
+    // two digits are read as such.
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(CVeltoSimBoard::GetInstance().Root(), false));
+    ASSERT_TRUE(capture.Open("Camera", false));
+    EXPECT_EQ(capture.GetVideoID(), 8);
+    EXPECT_EQ(capture.GetDevName(), "/dev/video8");
+    // Opening again does not lose the first descriptor.
+    ASSERT_TRUE(capture.InitV4LVideoDevice(12, false));
+    EXPECT_EQ(capture.GetDevName(), "/dev/video12");
+    EXPECT_EQ(CVeltoSimBoard::GetInstance().OpenDeviceCount(), 1);
+    capture.Close();
+    EXPECT_FALSE(capture.IsOpened());
+}
+
+TEST_F(VideoCtrlTest, FormatRoundedByDriverIsStoredAndRateIsSet) {
+    CV4L2_VideoCtrl dev(V4L2_CAP_VIDEO_CAPTURE);
+    ASSERT_TRUE(OpenCamera(dev, 330, 250));
+    EXPECT_EQ(dev.GetWidth(), 320u);
+    EXPECT_EQ(dev.GetHeight(), 240u);
+    EXPECT_TRUE(dev.SetV4L2Framerate(25));
+
+    v4l2_pix_format pix;
+    memset(&pix, 0, sizeof pix);
+    EXPECT_FALSE(dev.SetV4L2PixFormat(V4L2_BUF_TYPE_VIDEO_OVERLAY, pix));
+    v4l2_window win;
+    memset(&win, 0, sizeof win);
+    EXPECT_FALSE(dev.SetV4L2WinFormat(V4L2_BUF_TYPE_VIDEO_CAPTURE, win));
+    EXPECT_FALSE(dev.SetV4L2WinFormat(V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY, win));  // refused
+    dev.Close();
+    EXPECT_EQ(dev.GetOutput(), 0);  // closed
+    EXPECT_FALSE(dev.SetOutput_ID(0));
+    EXPECT_NE(Commands().find("echo 1 > /proc/sys/vm/drop_caches"), std::string::npos);
+}
+
+TEST_F(VideoCtrlTest, ControlsKindsRangesAndReset) {
+    CV4L2_VideoCtrl dev(V4L2_CAP_VIDEO_CAPTURE);
+    ASSERT_TRUE(OpenCamera(dev));
+    v4l2_queryctrl q;
+    EXPECT_EQ(dev.isv4l2Control(V4L2_CID_BRIGHTNESS, &q), 0);
+    EXPECT_EQ(dev.isv4l2Control(V4L2_CID_AUTO_WHITE_BALANCE, &q), 1);
+    EXPECT_EQ(dev.isv4l2Control(V4L2_CID_EXPOSURE_AUTO, &q), 1);
+    EXPECT_EQ(dev.isv4l2Control(V4L2_CID_FOCUS_ABSOLUTE, &q), -1);
+    int value = 0;
+    EXPECT_EQ(dev.GetControlValue(V4L2_CID_ZOOM_ABSOLUTE, value), -1);
+
+    int max = 0, min = 0;
+    ASSERT_TRUE(dev.GetControlValueMaxMin(V4L2_CID_BRIGHTNESS, max, min));
+    EXPECT_LT(min, max);
+    int before = 0;
+    ASSERT_EQ(dev.GetControlValue(V4L2_CID_BRIGHTNESS, before), 0);
+
+    // Out of range: nothing is written.
+    value = max + 1;
+    EXPECT_EQ(dev.SetControlValue(V4L2_CID_BRIGHTNESS, value), 0);
+    int now = 0;
+    ASSERT_EQ(dev.GetControlValue(V4L2_CID_BRIGHTNESS, now), 0);
+    EXPECT_EQ(now, before);
+
+    value = max;
+    EXPECT_EQ(dev.SetControlValue(V4L2_CID_BRIGHTNESS, value), 0);
+    ASSERT_EQ(dev.GetControlValue(V4L2_CID_BRIGHTNESS, now), 0);
+    EXPECT_EQ(now, max);
+    EXPECT_EQ(dev.ResetControl(V4L2_CID_BRIGHTNESS), 0);
+    ASSERT_EQ(dev.GetControlValue(V4L2_CID_BRIGHTNESS, now), 0);
+    EXPECT_EQ(now, before);
+    EXPECT_EQ(dev.ResetControl(V4L2_CID_FOCUS_AUTO), -1);
+    dev.Close();
+}
+
+TEST_F(VideoCtrlTest, StreamStartIsIdempotentAndStopUnmapsEverything) {
+    CVeltoSimCamera& camera = *CVeltoSimCamera::GetInstance();
+    CV4L2_VideoCtrl dev(V4L2_CAP_VIDEO_CAPTURE);
+    ASSERT_TRUE(OpenCamera(dev));
+    int streamOns = camera.StreamOnCount();
+    ASSERT_TRUE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    EXPECT_TRUE(dev.IsStreaming());
+    int mapped = dev.GetStreamBufferSize();
+    EXPECT_GE(mapped, 2);  // the driver grants more than asked; all are mapped
+    EXPECT_EQ(camera.LiveMappings(), mapped);
+    ASSERT_NE(dev.GetStreamBufferListAt(0), nullptr);
+    EXPECT_EQ(dev.GetStreamBufferListAt(0)->m_nLen, 320 * 240 * 2);
+    EXPECT_EQ(dev.GetStreamBufferListAt(99), nullptr);
+
+    EXPECT_TRUE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    EXPECT_EQ(camera.StreamOnCount(), streamOns + 1);
+    EXPECT_EQ(camera.LiveMappings(), mapped);
+
+    // A frame arrives and is dequeued; the next poll finds none yet.
+    v4l2_buffer buf;
+    for (int i = 0; i < 100 && !dev.v4l2_DQBUF(V4L2_BUF_TYPE_VIDEO_CAPTURE, buf); ++i) {
+        usleep(10000);
+    }
+    EXPECT_GT(buf.bytesused, 0u);
+    EXPECT_FALSE(dev.v4l2_DQBUF(V4L2_BUF_TYPE_VIDEO_CAPTURE, buf));
+    EXPECT_EQ(errno, EAGAIN);  // kept across the message
+
+    EXPECT_TRUE(dev.DisableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    EXPECT_FALSE(dev.IsStreaming());
+    EXPECT_EQ(dev.GetStreamBufferSize(), 0);
+    EXPECT_EQ(camera.LiveMappings(), 0);
+
+    ASSERT_TRUE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    dev.Close();  // stops the stream on the way
+    EXPECT_FALSE(dev.IsStreaming());
+    EXPECT_EQ(camera.LiveMappings(), 0);
+}
+
+TEST_F(VideoCtrlTest, BufferRequestIsRetriedFourTimes) {
+    CVeltoSimCamera& camera = *CVeltoSimCamera::GetInstance();
+    CV4L2_VideoCtrl dev(V4L2_CAP_VIDEO_CAPTURE);
+    ASSERT_TRUE(OpenCamera(dev));
+    camera.FailNext(VeltoSimCameraCall::ReqBufs, ENOMEM, 3);
+    EXPECT_TRUE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    EXPECT_TRUE(dev.DisableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+
+    camera.FailNext(VeltoSimCameraCall::ReqBufs, ENOMEM, 4);
+    EXPECT_FALSE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    EXPECT_FALSE(dev.IsStreaming());
+    EXPECT_TRUE(dev.IsOpened());
+    dev.Close();
+}
+
+TEST_F(VideoCtrlTest, FailedStreamOnLeavesNoBuffersMapped) {
+    CVeltoSimCamera& camera = *CVeltoSimCamera::GetInstance();
+    CV4L2_VideoCtrl dev(V4L2_CAP_VIDEO_CAPTURE);
+    ASSERT_TRUE(OpenCamera(dev));
+    camera.FailNext(VeltoSimCameraCall::StreamOn, EIO);
+    EXPECT_FALSE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    EXPECT_FALSE(dev.IsStreaming());
+    EXPECT_EQ(dev.GetStreamBufferSize(), 0);
+    EXPECT_EQ(camera.LiveMappings(), 0);
+    // The device can be started afterwards.
+    EXPECT_TRUE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    dev.Close();
+}
+
+TEST_F(VideoCtrlTest, UnpluggedDeviceFailsWithNoDeviceAndClosesCleanly) {
+    CV4L2_VideoCtrl dev(V4L2_CAP_VIDEO_CAPTURE);
+    ASSERT_TRUE(OpenCamera(dev));
+    ASSERT_TRUE(dev.EnableStream(V4L2_BUF_TYPE_VIDEO_CAPTURE, 1));
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(CVeltoSimBoard::GetInstance().Root(), false));
+    v4l2_buffer buf;
+    EXPECT_FALSE(dev.v4l2_DQBUF(V4L2_BUF_TYPE_VIDEO_CAPTURE, buf));
+    EXPECT_EQ(errno, ENODEV);
+    EXPECT_FALSE(dev.v4l2_QBUF(V4L2_BUF_TYPE_VIDEO_CAPTURE, 0, buf));
+    EXPECT_EQ(errno, ENODEV);
+    dev.Close();
+    EXPECT_FALSE(dev.IsOpened());
+    EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveHandles(), 0);
+}
+
+}  // namespace
