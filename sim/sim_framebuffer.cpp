@@ -1,0 +1,146 @@
+#include "sim/sim_framebuffer.h"
+
+#include <errno.h>
+#include <linux/fb.h>
+#include <stdio.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "sim/sim_board.h"
+
+void VeltoSimPanelSize(const std::string& lcdparams, int* width, int* height) {
+    *width = 320;
+    *height = 240;
+    if (lcdparams.find("tvenc_pal") != std::string::npos) {
+        *width = 720;
+        *height = 576;
+    } else if (lcdparams.find("tvenc_ntsc") != std::string::npos) {
+        *width = 720;
+        *height = 480;
+    }
+}
+
+class CVeltoSimFbHandle : public CVeltoSimHandle {
+public:
+    explicit CVeltoSimFbHandle(std::shared_ptr<CVeltoSimFramebuffer> fb) : m_fb(std::move(fb)) {}
+
+    int Ioctl(unsigned long request, void* arg) override {
+        int w, h;
+        m_fb->Size(&w, &h);
+        switch (request) {
+            case FBIOGET_VSCREENINFO: {
+                fb_var_screeninfo* var = static_cast<fb_var_screeninfo*>(arg);
+                memset(var, 0, sizeof *var);
+                var->xres = var->xres_virtual = (uint32_t)w;
+                var->yres = var->yres_virtual = (uint32_t)h;
+                var->bits_per_pixel = 32;
+                var->red = fb_bitfield{16, 8, 0};
+                var->green = fb_bitfield{8, 8, 0};
+                var->blue = fb_bitfield{0, 8, 0};
+                var->transp = fb_bitfield{24, 8, 0};
+                return 0;
+            }
+            case FBIOGET_FSCREENINFO: {
+                fb_fix_screeninfo* fix = static_cast<fb_fix_screeninfo*>(arg);
+                memset(fix, 0, sizeof *fix);
+                snprintf(fix->id, sizeof fix->id, "velto-sim-fb");
+                fix->line_length = (uint32_t)w * 4;
+                fix->smem_len = (uint32_t)(w * h * 4);
+                fix->visual = FB_VISUAL_TRUECOLOR;
+                return 0;
+            }
+            case FBIOPUT_VSCREENINFO:
+            case FBIOBLANK:
+            case FBIOPAN_DISPLAY:
+                // The mode follows lcdparams; setting it is accepted.
+                return 0;
+            default:
+                errno = ENOTTY;
+                return -1;
+        }
+    }
+
+    void* Mmap(void* addr, size_t length, int prot, int flags, off_t offset) override {
+        int fd = m_fb->MemoryFd(length + (size_t)offset);
+        if (fd < 0) {
+            errno = ENOMEM;
+            return MAP_FAILED;
+        }
+        return ::mmap(addr, length, prot, flags, fd, offset);
+    }
+
+private:
+    std::shared_ptr<CVeltoSimFramebuffer> m_fb;
+};
+
+std::shared_ptr<CVeltoSimFramebuffer> CVeltoSimFramebuffer::GetInstance() {
+    static std::shared_ptr<CVeltoSimFramebuffer> fb(new CVeltoSimFramebuffer());
+    return fb;
+}
+
+std::unique_ptr<CVeltoSimHandle> CVeltoSimFramebuffer::Open(int flags, int* err) {
+    return std::make_unique<CVeltoSimFbHandle>(GetInstance());
+}
+
+void CVeltoSimFramebuffer::Size(int* width, int* height) {
+    std::ifstream in(CVeltoSimBoard::GetInstance().Root() + "/etc/lcdparams");
+    std::string line;
+    std::getline(in, line);
+    VeltoSimPanelSize(line, width, height);
+}
+
+int CVeltoSimFramebuffer::MemoryFd(size_t size) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_nMemFd < 0) {
+        m_nMemFd = memfd_create("velto-sim-fb", MFD_CLOEXEC);
+    }
+    if (m_nMemFd >= 0 && size > m_nMemSize) {
+        if (ftruncate(m_nMemFd, (off_t)size) != 0) {
+            return -1;
+        }
+        m_nMemSize = size;
+    }
+    return m_nMemFd;
+}
+
+void CVeltoSimFramebuffer::WriteOverlay(const uint32_t* pixels, int width, int height, int stride) {
+    Sink sink;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!pixels || width < 1 || height < 1 || stride < width) {
+            m_overlay.clear();
+            m_nOverlayW = m_nOverlayH = 0;
+        } else {
+            m_overlay.resize((size_t)width * height);
+            for (int y = 0; y < height; ++y) {
+                memcpy(&m_overlay[(size_t)y * width], pixels + (size_t)y * stride,
+                       (size_t)width * 4);
+            }
+            m_nOverlayW = width;
+            m_nOverlayH = height;
+        }
+        sink = m_sink;
+    }
+    if (sink) {
+        sink(pixels, width, height, stride);
+    }
+}
+
+void CVeltoSimFramebuffer::SetOverlaySink(Sink sink) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_sink = std::move(sink);
+}
+
+bool CVeltoSimFramebuffer::LastOverlay(std::vector<uint32_t>& pixels, int* width, int* height) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_overlay.empty()) {
+        return false;
+    }
+    pixels = m_overlay;
+    *width = m_nOverlayW;
+    *height = m_nOverlayH;
+    return true;
+}

@@ -1,0 +1,52 @@
+// The simulated framebuffer /dev/fb0: 32 bpp, its size from the output in
+// board/etc/lcdparams (320 x 240 for lq035, 720 x 576 for tvenc_pal,
+// 720 x 480 for tvenc_ntsc), mappable pixel memory, and the video overlay
+// plane that the simulated PXP output writes.
+#pragma once
+
+#include <stdint.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim/sim_device.h"
+
+// Screen size of an lcdparams line ("lcd_panel=tvenc_pal"); 320 x 240 for
+// anything unknown.
+void VeltoSimPanelSize(const std::string& lcdparams, int* width, int* height);
+
+class CVeltoSimFramebuffer : public CVeltoSimDevice {
+public:
+    typedef std::function<void(const uint32_t* pixels, int width, int height, int stride)> Sink;
+
+    static std::shared_ptr<CVeltoSimFramebuffer> GetInstance();
+
+    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override;
+
+    // Current size, read from board/etc/lcdparams.
+    void Size(int* width, int* height);
+
+    // The overlay plane (any thread): a 0xAARRGGBB picture. The last one is
+    // kept and handed to the sink, which the running display installs.
+    void WriteOverlay(const uint32_t* pixels, int width, int height, int stride);
+    void SetOverlaySink(Sink sink);
+    // Copy of the last overlay picture; false when none was written.
+    bool LastOverlay(std::vector<uint32_t>& pixels, int* width, int* height);
+
+private:
+    CVeltoSimFramebuffer() = default;
+    int MemoryFd(size_t size);
+
+    std::mutex m_mutex;
+    Sink m_sink;
+    std::vector<uint32_t> m_overlay;
+    int m_nOverlayW = 0;
+    int m_nOverlayH = 0;
+    int m_nMemFd = -1;
+    size_t m_nMemSize = 0;
+
+    friend class CVeltoSimFbHandle;
+};

@@ -1,0 +1,71 @@
+// One narrow interface for every display backend (in-memory, SDL2 window,
+// Linux framebuffer). A display owns the video overlay plane; the UI plane
+// is the toolkit's screen surface, composed over the overlay wherever a UI
+// pixel is the colour key 0x010101.
+#pragma once
+
+#include <stdint.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "toolkit/winapi.h"
+
+namespace VeltoTk {
+
+constexpr uint32_t kColourKey = 0x010101u;
+
+struct CKeyEvent {
+    UINT vk;
+    bool down;
+};
+
+class CDisplay {
+public:
+    CDisplay(int width, int height);
+    virtual ~CDisplay();
+
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    virtual const char* Name() const = 0;
+
+    // Shows the UI plane (the changed part is dirty, screen coordinates).
+    virtual void Present(PSD ui, const RECT& dirty) = 0;
+    // Waits until input arrives, Wake is called or timeoutMs passes (-1:
+    // no limit) and appends the keys that arrived.
+    virtual void Wait(int timeoutMs, std::vector<CKeyEvent>& keys);
+    // Ends a Wait from any thread.
+    virtual void Wake();
+
+    // Overlay plane, from any thread: a copy of a 0xAARRGGBB picture of
+    // w x h (stride in pixels) scaled to the screen.
+    void SetOverlay(const uint32_t* pixels, int w, int h, int stride);
+    void ClearOverlay();
+    bool OverlayChanged() { return m_bOverlayChanged.exchange(false); }
+    // UI over overlay into out (Width() x Height()), as the hardware shows it.
+    void Compose(PSD ui, uint32_t* out);
+
+protected:
+    // Descriptors a Wait also watches (input devices); readable ones are
+    // handed to ReadInput.
+    virtual void InputFds(std::vector<int>& fds) {}
+    virtual void ReadInput(int fd, std::vector<CKeyEvent>& keys) {}
+
+    int m_nWidth;
+    int m_nHeight;
+    int m_nWakeFd = -1;
+    std::mutex m_overlayMutex;
+    std::vector<uint32_t> m_overlay;  // Width() x Height(); empty: black
+    std::atomic<bool> m_bOverlayChanged{false};
+};
+
+// Screen size from the framebuffer (320 x 240 when it cannot be asked).
+void ScreenSizeFromFramebuffer(int* width, int* height);
+std::unique_ptr<CDisplay> CreateMemoryDisplay(int width, int height);
+// Null when the backend is not available in this build or cannot open.
+std::unique_ptr<CDisplay> CreateSdlDisplay(int width, int height);
+std::unique_ptr<CDisplay> CreateFramebufferDisplay();
+
+}  // namespace VeltoTk

@@ -1,0 +1,244 @@
+// Image files (PNG, GIF, JPEG) decoded into 32-bit surfaces, and drawing
+// them scaled. Files are read whole through the board seam, so board paths
+// such as /usr/velto/img land in the simulated board.
+#include <gif_lib.h>
+#include <png.h>
+#include <setjmp.h>
+#include <stdio.h>
+#include <string.h>
+// jpeglib.h needs stdio's FILE first.
+#include <jpeglib.h>
+
+#include <vector>
+
+#include "platform/velto_board.h"
+#include "toolkit/tk_gdi.h"
+#include "toolkit/tk_state.h"
+#include "toolkit/tk_surface.h"
+
+using namespace VeltoTk;
+
+namespace {
+
+constexpr size_t kMaxImageFile = 32u << 20;
+constexpr int kMaxDimension = 8192;
+
+bool ReadWhole(const char* path, std::vector<uint8_t>& out) {
+    FILE* f = Board().Fopen(path, "rb");
+    if (!f) {
+        return false;
+    }
+    uint8_t buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+        out.insert(out.end(), buf, buf + n);
+        if (out.size() > kMaxImageFile) {
+            fclose(f);
+            return false;
+        }
+    }
+    bool ok = !ferror(f);
+    fclose(f);
+    return ok;
+}
+
+PSD DecodePng(const std::vector<uint8_t>& data) {
+    png_image img;
+    memset(&img, 0, sizeof img);
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&img, data.data(), data.size())) {
+        return nullptr;
+    }
+    if ((int)img.width > kMaxDimension || (int)img.height > kMaxDimension) {
+        png_image_free(&img);
+        return nullptr;
+    }
+    bool alpha = (img.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+    img.format = PNG_FORMAT_BGRA;  // uint32 0xAARRGGBB on little-endian
+    PSD psd = NewSurface((int)img.width, (int)img.height);
+    if (!psd) {
+        png_image_free(&img);
+        return nullptr;
+    }
+    if (!png_image_finish_read(&img, nullptr, psd->addr, psd->linelen, nullptr)) {
+        FreeMemGC(psd);
+        return nullptr;
+    }
+    if (alpha) {
+        psd->flags |= PSF_HAVEALPHA;
+    }
+    return psd;
+}
+
+struct GifSource {
+    const std::vector<uint8_t>* data;
+    size_t pos;
+};
+
+int GifRead(GifFileType* gif, GifByteType* buf, int len) {
+    GifSource* src = static_cast<GifSource*>(gif->UserData);
+    size_t n = std::min<size_t>((size_t)len, src->data->size() - src->pos);
+    memcpy(buf, src->data->data() + src->pos, n);
+    src->pos += n;
+    return (int)n;
+}
+
+PSD DecodeGif(const std::vector<uint8_t>& data) {
+    GifSource src{&data, 0};
+    int err = 0;
+    GifFileType* gif = DGifOpen(&src, GifRead, &err);
+    if (!gif) {
+        return nullptr;
+    }
+    PSD psd = nullptr;
+    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0 && gif->SWidth > 0 && gif->SHeight > 0 &&
+        gif->SWidth <= kMaxDimension && gif->SHeight <= kMaxDimension) {
+        SavedImage& frame = gif->SavedImages[0];
+        ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
+        GraphicsControlBlock gcb;
+        gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+        DGifSavedExtensionToGCB(gif, 0, &gcb);
+        psd = map ? NewSurface(gif->SWidth, gif->SHeight) : nullptr;
+        if (psd) {
+            const GifImageDesc& d = frame.ImageDesc;
+            bool transparent = gcb.TransparentColor != NO_TRANSPARENT_COLOR;
+            uint32_t bg = transparent ? 0u : 0xFF000000u;
+            for (int y = 0; y < psd->yres; ++y) {
+                std::fill(Row32(psd, y), Row32(psd, y) + psd->xres, bg);
+            }
+            for (int y = 0; y < d.Height; ++y) {
+                int py = d.Top + y;
+                if (py < 0 || py >= psd->yres) {
+                    continue;
+                }
+                uint32_t* row = Row32(psd, py);
+                for (int x = 0; x < d.Width; ++x) {
+                    int px = d.Left + x;
+                    if (px < 0 || px >= psd->xres) {
+                        continue;
+                    }
+                    int idx = frame.RasterBits[(size_t)y * d.Width + x];
+                    if (transparent && idx == gcb.TransparentColor) {
+                        continue;
+                    }
+                    if (idx >= map->ColorCount) {
+                        continue;
+                    }
+                    const GifColorType& c = map->Colors[idx];
+                    row[px] =
+                        0xFF000000u | (uint32_t(c.Red) << 16) | (uint32_t(c.Green) << 8) | c.Blue;
+                }
+            }
+            if (transparent) {
+                psd->flags |= PSF_HAVEALPHA;
+            }
+        }
+    }
+    DGifCloseFile(gif, &err);
+    return psd;
+}
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    jmp_buf jump;
+};
+
+void JpegFail(j_common_ptr cinfo) {
+    JpegError* e = reinterpret_cast<JpegError*>(cinfo->err);
+    longjmp(e->jump, 1);
+}
+
+PSD DecodeJpeg(const std::vector<uint8_t>& data) {
+    jpeg_decompress_struct cinfo;
+    JpegError err;
+    // volatile: still valid after the long jump back.
+    PSD volatile psd = nullptr;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = JpegFail;
+    err.mgr.output_message = [](j_common_ptr) {};
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        if (psd) {
+            FreeMemGC(psd);
+        }
+        return nullptr;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data.data(), (unsigned long)data.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    if ((int)cinfo.output_width > kMaxDimension || (int)cinfo.output_height > kMaxDimension ||
+        cinfo.output_components != 3) {
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
+    }
+    psd = NewSurface((int)cinfo.output_width, (int)cinfo.output_height);
+    if (!psd) {
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
+    }
+    std::vector<uint8_t> line((size_t)cinfo.output_width * 3);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        int y = (int)cinfo.output_scanline;
+        JSAMPROW row = line.data();
+        jpeg_read_scanlines(&cinfo, &row, 1);
+        uint32_t* out = Row32(psd, y);
+        for (unsigned x = 0; x < cinfo.output_width; ++x) {
+            out[x] = 0xFF000000u | (uint32_t(line[x * 3]) << 16) |
+                     (uint32_t(line[x * 3 + 1]) << 8) | line[x * 3 + 2];
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return psd;
+}
+
+}  // namespace
+
+PSD GdLoadImageFromFile(const char* path, int) {
+    if (!path || !*path) {
+        return nullptr;
+    }
+    std::vector<uint8_t> data;
+    if (!ReadWhole(path, data)) {
+        printf("Error: cannot read image %s\n", path);
+        return nullptr;
+    }
+    PSD psd = nullptr;
+    const char* kind = "unknown";
+    if (data.size() >= 8 && memcmp(data.data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
+        kind = "PNG";
+        psd = DecodePng(data);
+    } else if (data.size() >= 6 && memcmp(data.data(), "GIF8", 4) == 0) {
+        kind = "GIF";
+        psd = DecodeGif(data);
+    } else if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
+        kind = "JPEG";
+        psd = DecodeJpeg(data);
+    }
+    if (!psd) {
+        printf("Error: image %s is damaged or not a PNG, GIF or JPEG file (%s)\n", path, kind);
+    }
+    return psd;
+}
+
+void DrawDIBFit(HDC hdc, int x, int y, int width, int height, PSD image) {
+    CDc* dc = FindDc(hdc);
+    if (!dc || !image || !dc->psd || !dc->psd->addr) {
+        return;
+    }
+    if (width <= 0 || height <= 0) {
+        width = image->xres;
+        height = image->yres;
+    }
+    StretchBlit(dc->psd, dc->clip, x + dc->origin.x, y + dc->origin.y, width, height, image);
+}
+
+PSD GdGetScreen() {
+    return Tk().screen;
+}
+
+void GdFreeSurface(PSD psd) {
+    FreeMemGC(psd);
+}

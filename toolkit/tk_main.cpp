@@ -1,0 +1,27 @@
+// The program entry of every windowed program: opens the screen and calls
+// the program's WinMain on this, the GUI thread.
+#include <stdio.h>
+
+#include "toolkit/winapi.h"
+
+namespace VeltoTk {
+// Simulator builds: the control channel and the overlay feed (no-ops on the
+// board).
+void StartSimGlue();
+void StopSimGlue();
+}  // namespace VeltoTk
+
+int main(int argc, char** argv) {
+    // Output is read by the supervisor and by tests through a pipe.
+    setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (!MwOpen()) {
+        printf("Error: the screen could not be opened\n");
+        return 1;
+    }
+    VeltoTk::StartSimGlue();
+    char cmdLine[] = "";
+    int rc = WinMain(MwGetInstance(), nullptr, cmdLine, SW_SHOW);
+    VeltoTk::StopSimGlue();
+    MwClose();
+    return rc;
+}
