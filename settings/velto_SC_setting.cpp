@@ -197,13 +197,7 @@ void CVeltoSCSetting::InitConfigFile() {
 }
 
 void CVeltoSCSetting::CheckXMLConfFile() {
-    std::string strColorful = GetXMLConfSettingsItemVal("colorful", "true");
-    if (!strColorful.empty()) {
-        m_bColorful = strColorful == "true";
-    } else {
-        SaveXMLSettingItem("colorful", true);
-    }
-
+    GetColorful();
     InitLanguageList();
 
     std::string strLanguage = GetXMLConfSettingsItemVal("language", "en");

@@ -186,7 +186,6 @@ TEST_F(SettingsTest, OnlyExactTrueMeansColour) {
     for (const Case& c : cases) {
         PutConf(MakeConf(c.settings, ""));
         CTestSetting setting;
-        setting.InitConfigFile();
         EXPECT_EQ(c.colorful, setting.GetColorful()) << c.settings;
         if (c.settings[0] == '\0') {
             EXPECT_EQ("true", setting.GetXMLConfSettingsItemVal("colorful", "?"));
@@ -212,6 +211,14 @@ TEST_F(SettingsTest, ColourChoiceFollowsTheFileAndIsSavedOnlyOnChange) {
     EXPECT_TRUE(setting.GetColorful());
     ASSERT_TRUE(setting.SaveXMLSettingItem("colorful", false));
     EXPECT_FALSE(setting.GetColorful());
+
+    // The start-up check takes the cached choice from the file.
+    PutConf(MakeConf("<Settings name=\"colorful\" value=\"false\"/>", ""));
+    CTestSetting fresh;
+    fresh.InitConfigFile();
+    inode = ConfInode();
+    fresh.SetColorful(false);
+    EXPECT_EQ(inode, ConfInode());
 
     // A value that is not there keeps the cached choice and writes "true".
     PutConf(MakeConf("<Settings name=\"colorful\"/>", ""));

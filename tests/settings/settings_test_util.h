@@ -54,31 +54,23 @@ protected:
     static std::string FileText(const std::string& name, int id) {
         tinyxml2::XMLDocument doc;
         std::string text = Conf();
-        if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS) {
-            return "<unparsable>";
+        doc.Parse(text.data(), text.size());
+        const tinyxml2::XMLElement* item = nullptr;
+        for (item = doc.RootElement() ? doc.RootElement()->FirstChildElement("Item") : nullptr;
+             item != nullptr && !item->Attribute("name", "Languages");
+             item = item->NextSiblingElement("Item")) {
         }
-        const tinyxml2::XMLElement* root = doc.FirstChildElement("Velto");
-        for (const tinyxml2::XMLElement* item = root ? root->FirstChildElement("Item") : nullptr;
-             item != nullptr; item = item->NextSiblingElement("Item")) {
-            if (std::string(item->Attribute("name", nullptr) ? item->Attribute("name") : "") !=
-                "Languages") {
-                continue;
-            }
-            for (const tinyxml2::XMLElement* l = item->FirstChildElement("Languages"); l;
-                 l = l->NextSiblingElement("Languages")) {
-                if (!l->Attribute("name", name.c_str())) {
-                    continue;
-                }
-                for (const tinyxml2::XMLElement* t = l->FirstChildElement("StringTable"); t;
-                     t = t->NextSiblingElement("StringTable")) {
-                    if (t->IntAttribute("ID") == id) {
-                        const char* s = t->Attribute("string");
-                        return s ? s : "<no string>";
-                    }
-                }
-                return "<no text>";
-            }
+        const tinyxml2::XMLElement* l = item ? item->FirstChildElement("Languages") : nullptr;
+        while (l != nullptr && !l->Attribute("name", name.c_str())) {
+            l = l->NextSiblingElement("Languages");
         }
-        return "<no language>";
+        const tinyxml2::XMLElement* t = l ? l->FirstChildElement("StringTable") : nullptr;
+        while (t != nullptr && t->IntAttribute("ID") != id) {
+            t = t->NextSiblingElement("StringTable");
+        }
+        if (t == nullptr) {
+            return l == nullptr ? "<no language>" : "<no text>";
+        }
+        return t->Attribute("string") ? t->Attribute("string") : "<no string>";
     }
 };
