@@ -9,8 +9,9 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVELTO_FUZZ=ON -DVELTO_T
 cmake --build build-fuzz -j"$(nproc)"
 mkdir -p build-fuzz/crashes
 found=0
-for f in build-fuzz/fuzz/*; do
-    [ -x "$f" ] || continue
+status=0
+for f in build-fuzz/fuzzers/*; do
+    [ -f "$f" ] && [ -x "$f" ] || continue
     found=1
     name=$(basename "$f")
     corpus=build-fuzz/corpus/$name
@@ -18,7 +19,14 @@ for f in build-fuzz/fuzz/*; do
     seeds=""
     [ -d "fuzz/seeds/$name" ] && seeds="fuzz/seeds/$name"
     echo "fuzz: $name for ${SECONDS_EACH}s"
-    "$f" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 \
-        -artifact_prefix=build-fuzz/crashes/"$name"- "$corpus" $seeds 2>&1 | tail -3
+    if ! "$f" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 \
+        -artifact_prefix=build-fuzz/crashes/"$name"- "$corpus" $seeds >build-fuzz/"$name".log 2>&1; then
+        tail -40 build-fuzz/"$name".log
+        echo "fuzz: $name FAILED (artifacts in build-fuzz/crashes)"
+        status=1
+    else
+        tail -2 build-fuzz/"$name".log
+    fi
 done
 [ "$found" = 1 ] || echo "fuzz: no targets"
+exit $status
