@@ -199,14 +199,18 @@ void CV4L2_VideoCtrl::Close() {
     m_bIsstreaming = false;
 }
 
+bool CV4L2_VideoCtrl::ReadFormat(v4l2_buf_type type, v4l2_format& fmt) {
+    memset(&fmt, 0, sizeof fmt);
+    fmt.type = type;
+    return v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_FMT, &fmt) == 0;
+}
+
 bool CV4L2_VideoCtrl::SetV4L2PixFormat(v4l2_buf_type type, const v4l2_pix_format& pix) {
     if (type != V4L2_BUF_TYPE_VIDEO_CAPTURE && type != V4L2_BUF_TYPE_VIDEO_OUTPUT &&
         type != V4L2_BUF_TYPE_PRIVATE) {
         return false;
     }
-    memset(&m_v4l2_Format, 0, sizeof m_v4l2_Format);
-    m_v4l2_Format.type = type;
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_FMT, &m_v4l2_Format) != 0) {
+    if (!ReadFormat(type, m_v4l2_Format)) {
         printf("get format failed\n");
         return false;
     }
@@ -235,9 +239,7 @@ bool CV4L2_VideoCtrl::SetV4L2WinFormat(v4l2_buf_type type, const v4l2_window& wi
         return false;
     }
     v4l2_format fmt;
-    memset(&fmt, 0, sizeof fmt);
-    fmt.type = type;
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_FMT, &fmt) != 0) {
+    if (!ReadFormat(type, fmt)) {
         printf("get format failed\n");
         return false;
     }
@@ -251,7 +253,7 @@ bool CV4L2_VideoCtrl::SetV4L2WinFormat(v4l2_buf_type type, const v4l2_window& wi
         printf("Unable to set format: %d.\n", errno);
         return false;
     }
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_FMT, &fmt) != 0) {
+    if (!ReadFormat(type, fmt)) {
         printf("get format failed\n");
     }
     printf("Set Rect left:%d, top:%d, width:%d, height:%d\n", fmt.fmt.win.w.left, fmt.fmt.win.w.top,
@@ -480,20 +482,32 @@ int CV4L2_VideoCtrl::isv4l2Control(int id, v4l2_queryctrl* q) {
     return -1;
 }
 
-int CV4L2_VideoCtrl::GetControlValue(int id, int& value) {
-    v4l2_queryctrl q;
-    if (isv4l2Control(id, &q) < 0) {
-        return -1;
-    }
+bool CV4L2_VideoCtrl::ReadControl(int id, int& value) {
     v4l2_control c;
     memset(&c, 0, sizeof c);
     c.id = static_cast<uint32_t>(id);
     if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_CTRL, &c) != 0) {
         printf("ioctl get control error\n");
-        return -1;
+        return false;
     }
     value = c.value;
-    return 0;
+    return true;
+}
+
+int CV4L2_VideoCtrl::WriteControl(int id, int value) {
+    v4l2_control c;
+    memset(&c, 0, sizeof c);
+    c.id = static_cast<uint32_t>(id);
+    c.value = value;
+    return v4l2_ioctl(m_nV4L2_fd, VIDIOC_S_CTRL, &c);
+}
+
+int CV4L2_VideoCtrl::GetControlValue(int id, int& value) {
+    v4l2_queryctrl q;
+    if (isv4l2Control(id, &q) < 0) {
+        return -1;
+    }
+    return ReadControl(id, value) ? 0 : -1;
 }
 
 int CV4L2_VideoCtrl::SetControlValue(int id, int& value) {
@@ -504,11 +518,7 @@ int CV4L2_VideoCtrl::SetControlValue(int id, int& value) {
     if (value < q.minimum || value > q.maximum) {
         return 0;
     }
-    v4l2_control c;
-    memset(&c, 0, sizeof c);
-    c.id = static_cast<uint32_t>(id);
-    c.value = value;
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_S_CTRL, &c) != 0) {
+    if (WriteControl(id, value) != 0) {
         printf("ioctl set control error(%d)\n", errno);
         return -1;
     }
@@ -520,11 +530,7 @@ int CV4L2_VideoCtrl::ResetControl(int id) {
     if (isv4l2Control(id, &q) < 0) {
         return -1;
     }
-    v4l2_control c;
-    memset(&c, 0, sizeof c);
-    c.id = static_cast<uint32_t>(id);
-    c.value = q.default_value;
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_S_CTRL, &c) != 0) {
+    if (WriteControl(id, q.default_value) != 0) {
         printf("ioctl reset control error\n");
         return -1;
     }
@@ -536,11 +542,8 @@ bool CV4L2_VideoCtrl::GetControlValueMaxMin(int id, int& max, int& min) {
     if (isv4l2Control(id, &q) < 0) {
         return false;
     }
-    v4l2_control c;
-    memset(&c, 0, sizeof c);
-    c.id = static_cast<uint32_t>(id);
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_CTRL, &c) != 0) {
-        printf("ioctl get control error\n");
+    int value = 0;
+    if (!ReadControl(id, value)) {
         return false;
     }
     max = q.maximum;
@@ -597,11 +600,7 @@ bool CV4L2_VideoCtrl::SetFBuf_Overlay() {
         printf("Error opening device %s: VIDIOC_S_FBUF.\n", m_strDevName.c_str());
         return false;
     }
-    v4l2_control c;
-    memset(&c, 0, sizeof c);
-    c.id = V4L2_CID_PRIVATE_BASE + 3;
-    c.value = 1;
-    v4l2_ioctl(m_nV4L2_fd, VIDIOC_S_CTRL, &c);  // driver-private; its answer does not matter
+    WriteControl(V4L2_CID_PRIVATE_BASE + 3, 1);  // driver-private; its answer does not matter
     return true;
 }
 
@@ -615,9 +614,7 @@ bool CV4L2_VideoCtrl::SetOutput_Overlay(const v4l2_window& win) {
         return false;
     }
     v4l2_format fmt;
-    memset(&fmt, 0, sizeof fmt);
-    fmt.type = V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY;
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_FMT, &fmt) != 0) {
+    if (!ReadFormat(V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY, fmt)) {
         printf("Error opening device %s: unable to VIDIOC_G_FMT.\n", m_strDevName.c_str());
         return false;
     }
@@ -628,9 +625,7 @@ bool CV4L2_VideoCtrl::SetOutput_Overlay(const v4l2_window& win) {
     if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_S_FMT, &fmt) != 0) {
         printf("Error opening device %s: unable to VIDIOC_S_FMT.\n", m_strDevName.c_str());
     }
-    memset(&fmt, 0, sizeof fmt);
-    fmt.type = V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY;
-    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_FMT, &fmt) != 0) {
+    if (!ReadFormat(V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY, fmt)) {
         printf("Error opening device %s: unable to VIDIOC_G_FMT.\n", m_strDevName.c_str());
     }
     PrintWindow(win);

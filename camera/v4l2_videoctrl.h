@@ -147,4 +147,9 @@ protected:
 
 private:
     void CloseDescriptor();
+    // VIDIOC_G_FMT of the given type into fmt; false on failure.
+    bool ReadFormat(v4l2_buf_type type, v4l2_format& fmt);
+    // VIDIOC_G_CTRL, printing its failure; VIDIOC_S_CTRL as the ioctl answers.
+    bool ReadControl(int id, int& value);
+    int WriteControl(int id, int value);
 };

@@ -1,6 +1,7 @@
 #include "camera/v4l2_videoctrl.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <memory>
@@ -40,6 +41,103 @@ public:
 
 private:
     uint32_t m_nCaps;
+};
+
+// An output node with an overlay, as the PXP offers: remembers what it is
+// told; a driver that cannot blend ignores the global alpha.
+class COverlayHandle : public CVeltoSimHandle {
+public:
+    explicit COverlayHandle(bool keepsAlpha) : m_bKeepsAlpha(keepsAlpha) {
+        memset(&m_win, 0, sizeof m_win);
+        memset(&m_crop, 0, sizeof m_crop);
+    }
+    int Ioctl(unsigned long request, void* arg) override {
+        switch (request) {
+            case VIDIOC_QUERYCAP: {
+                v4l2_capability* cap = static_cast<v4l2_capability*>(arg);
+                memset(cap, 0, sizeof *cap);
+                cap->capabilities =
+                    V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY | V4L2_CAP_STREAMING;
+                return 0;
+            }
+            case VIDIOC_G_FMT:
+            case VIDIOC_S_FMT: {
+                v4l2_format* fmt = static_cast<v4l2_format*>(arg);
+                if (fmt->type != V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY) {
+                    return Fail(EINVAL);
+                }
+                if (request == VIDIOC_S_FMT) {
+                    m_win = fmt->fmt.win;
+                    if (!m_bKeepsAlpha) {
+                        m_win.global_alpha = 0;
+                    }
+                }
+                fmt->fmt.win = m_win;
+                return 0;
+            }
+            case VIDIOC_G_OUTPUT:
+                *static_cast<int*>(arg) = m_nOutput;
+                return 0;
+            case VIDIOC_S_OUTPUT:
+                if (*static_cast<int*>(arg) < 0 || *static_cast<int*>(arg) > 1) {
+                    return Fail(EINVAL);
+                }
+                m_nOutput = *static_cast<int*>(arg);
+                return 0;
+            case VIDIOC_ENUMOUTPUT: {
+                v4l2_output* out = static_cast<v4l2_output*>(arg);
+                snprintf(reinterpret_cast<char*>(out->name), sizeof out->name, "output %u",
+                         out->index);
+                return out->index <= 1 ? 0 : Fail(EINVAL);
+            }
+            case VIDIOC_G_FBUF:
+            case VIDIOC_S_FBUF: {
+                v4l2_framebuffer* fb = static_cast<v4l2_framebuffer*>(arg);
+                if (request == VIDIOC_S_FBUF) {
+                    m_nFbFlags = fb->flags;
+                }
+                fb->flags = m_nFbFlags;
+                return 0;
+            }
+            case VIDIOC_G_CROP:
+            case VIDIOC_S_CROP: {
+                v4l2_crop* crop = static_cast<v4l2_crop*>(arg);
+                if (request == VIDIOC_S_CROP) {
+                    if (crop->c.width <= 0) {
+                        return Fail(EINVAL);
+                    }
+                    m_crop = *crop;
+                }
+                *crop = m_crop;
+                return 0;
+            }
+            case VIDIOC_S_CTRL:
+                return 0;
+        }
+        return Fail(ENOTTY);
+    }
+
+    static int Fail(int err) {
+        errno = err;
+        return -1;
+    }
+
+    bool m_bKeepsAlpha;
+    v4l2_window m_win;
+    v4l2_crop m_crop;
+    int m_nOutput = 1;
+    uint32_t m_nFbFlags = 0;
+};
+
+class COverlayDevice : public CVeltoSimDevice {
+public:
+    explicit COverlayDevice(bool keepsAlpha) : m_bKeepsAlpha(keepsAlpha) {}
+    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override {
+        return std::unique_ptr<CVeltoSimHandle>(new COverlayHandle(m_bKeepsAlpha));
+    }
+
+private:
+    bool m_bKeepsAlpha;
 };
 
 class VideoCtrlTest : public CVeltoSimBoardTest {
@@ -253,6 +351,48 @@ TEST_F(VideoCtrlTest, UnpluggedDeviceFailsWithNoDeviceAndClosesCleanly) {
     dev.Close();
     EXPECT_FALSE(dev.IsOpened());
     EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveHandles(), 0);
+}
+
+TEST_F(VideoCtrlTest, OutputOverlaySettingsAreCheckedByReadingBack) {
+    const char* names[] = {"PxP blending", "PxP without alpha"};
+    for (int i = 0; i < 2; ++i) {
+        std::string node = "/dev/video" + std::to_string(20 + i);
+        CVeltoSimBoard::GetInstance().RegisterDevice(node,
+                                                     std::make_shared<COverlayDevice>(i == 0));
+        WriteFile(HostPath(node), "");
+        WriteFile(HostPath("/sys/class/video4linux/video" + std::to_string(20 + i) + "/name"),
+                  std::string(names[i]) + "\n");
+    }
+    v4l2_window win;
+    memset(&win, 0, sizeof win);
+    win.w = {0, 0, 320, 240};
+    win.field = V4L2_FIELD_NONE;
+    win.chromakey = 0x010101;
+    win.global_alpha = 255;
+
+    CV4L2_VideoCtrl out(V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY);
+    EXPECT_FALSE(out.SetOutput_Overlay(win));  // not open
+    ASSERT_TRUE(out.Open("PxP blending", true));
+    EXPECT_TRUE(out.SetOutput_Overlay(win));
+    EXPECT_TRUE(out.SetFBuf_Overlay());
+    EXPECT_EQ(out.GetOutput(), 1);
+    EXPECT_TRUE(out.SetOutput_ID(0));
+    EXPECT_EQ(out.GetOutput(), 0);
+    EXPECT_FALSE(out.SetOutput_ID(5));
+    v4l2_crop crop;
+    memset(&crop, 0, sizeof crop);
+    crop.c = {0, 0, 320, 240};
+    EXPECT_TRUE(out.SetOutput_Crop(crop));
+    crop.c.width = 0;
+    EXPECT_FALSE(out.SetOutput_Crop(crop));
+    win.w.height = 71;
+    EXPECT_TRUE(out.SetV4L2WinFormat(V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY, win));
+    out.Close();
+
+    // A driver that drops one of the values is caught.
+    ASSERT_TRUE(out.Open("PxP without alpha", true));
+    EXPECT_FALSE(out.SetOutput_Overlay(win));
+    out.Close();
 }
 
 }  // namespace
