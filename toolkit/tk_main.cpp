@@ -4,6 +4,13 @@
 
 #include "toolkit/winapi.h"
 
+// The settings store asks the screen size through this hook; it is linked
+// only into programs that have the store.
+namespace Velto {
+typedef int (*ScreenMetricsProc)(int nIndex);
+void SetScreenMetricsProc(ScreenMetricsProc proc) __attribute__((weak));
+}  // namespace Velto
+
 namespace VeltoTk {
 // Simulator builds: the control channel and the overlay feed (no-ops on the
 // board).
@@ -17,6 +24,9 @@ int main(int argc, char** argv) {
     if (!MwOpen()) {
         printf("Error: the screen could not be opened\n");
         return 1;
+    }
+    if (Velto::SetScreenMetricsProc) {
+        Velto::SetScreenMetricsProc(GetSystemMetrics);
     }
     VeltoTk::StartSimGlue();
     char cmdLine[] = "";

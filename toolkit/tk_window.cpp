@@ -267,8 +267,10 @@ HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
 
     CREATESTRUCT cs{param, instance, menu,        parent,     height,    width,
                     y,     x,        (LONG)style, windowName, className, exStyle};
-    if (!SendMessage(handle, WM_NCCREATE, 0, (LPARAM)&cs) ||
-        SendMessage(handle, WM_CREATE, 0, (LPARAM)&cs) == -1) {
+    // Procedures that answer 0 to everything are common here, so only a
+    // WM_CREATE of -1 refuses the window.
+    SendMessage(handle, WM_NCCREATE, 0, (LPARAM)&cs);
+    if (Find(handle) && SendMessage(handle, WM_CREATE, 0, (LPARAM)&cs) == -1) {
         DestroyWindow(handle);
         return nullptr;
     }

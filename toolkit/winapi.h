@@ -415,7 +415,7 @@ struct _mwscreendevice {
     void* palette;  // palsize entries of 4 bytes
     int palsize;
     PSD (*AllocateMemGC)(PSD root);
-    BOOL (*MapMemGC)
+    BOOL(*MapMemGC)
     (PSD mempsd, int w, int h, int planes, int bpp, int linelen, int size, void* addr);
     void (*FreeMemGC)(PSD mempsd);
 };

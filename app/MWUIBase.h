@@ -1,0 +1,44 @@
+// Base of every control drawn over the live picture: owns one toolkit
+// window whose extra long 8 points back at the object, and forwards the
+// window's messages to the virtual WindowProc.
+#pragma once
+
+#include <string>
+
+#include "toolkit/winapi.h"
+
+class CMWUIBase {
+public:
+    // Stores the rectangle in the parent; no window yet.
+    CMWUIBase(HINSTANCE hInstance, HWND hParent, int x, int y, int width, int height);
+    // Destroys the window (Deinit).
+    virtual ~CMWUIBase();
+
+    // Creates the window of m_sClassName and attaches the object; false when
+    // the window could not be created.
+    virtual bool Init();
+    // Destroys the window if any; safe to call twice.
+    virtual void Deinit();
+    virtual LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+
+    // Stores className and registers the class for this kind of control;
+    // returns the RegisterClass result (0 when it failed or existed).
+    int MwRegisterUIControl(HINSTANCE hInstance, char* className);
+    // ShowWindow on the control's window; FALSE without a window.
+    BOOL Show(int nCmdShow);
+    // True while the window has WS_VISIBLE.
+    bool IsVisable();
+    // Stores a changed colour and repaints the window at once.
+    void SetBackgroundColor(COLORREF color);
+
+    // The class procedure of every control: finds the object in the window's
+    // long 8; answers 0 while none is attached.
+    static LRESULT mainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    HWND m_hHwnd;
+    HWND m_hParent;
+    HINSTANCE m_hInstance;
+    RECT m_curRect;
+    std::string m_sClassName;
+    COLORREF m_cBackgroundColor;
+};

@@ -1,0 +1,23 @@
+// Drawing helpers shared by the screens: images, the busy indicator and
+// off-screen surfaces.
+#pragma once
+
+#include <string>
+
+#include "toolkit/winapi.h"
+
+namespace Velto {
+
+// Loads an image file (PNG, GIF, JPEG); null when it can't be read.
+PSD LoadImage(std::string path);
+// Frees an image from LoadImage; null is ignored.
+void UnloadImage(PSD image);
+// Shows or hides the pointer cursor at the screen centre as the busy
+// indicator; enabling while shown hides it again.
+void ShowFunnel(bool enable);
+// An off-screen surface of width x height in one of the image formats
+// (0: the root's); null for a size below 1, an unknown format or no memory.
+// With pixels null a zeroed buffer is made and owned by the surface.
+PSD GdCreatePixmap(PSD root, int width, int height, int format, void* pixels, int palsize);
+
+}  // namespace Velto
