@@ -52,6 +52,12 @@ set(VELTO_ARMEL_LIBDIRS
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,-rpath-link,${VELTO_ARMEL_LIBDIRS}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-Wl,-rpath-link,${VELTO_ARMEL_LIBDIRS}")
 
+# ARMv5 has no 64-bit atomic instructions: std::atomic<int64_t> and the like
+# become calls into libatomic. Linked statically, so the device needs no
+# libatomic.so.1 of its own.
+set(CMAKE_C_STANDARD_LIBRARIES_INIT "-l:libatomic.a")
+set(CMAKE_CXX_STANDARD_LIBRARIES_INIT "-l:libatomic.a")
+
 # pkg-config modules of the sysroot only, never the host's.
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "${VELTO_ARMEL_SYSROOT}")
 set(ENV{PKG_CONFIG_LIBDIR}

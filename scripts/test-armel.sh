@@ -1,10 +1,16 @@
 #!/bin/bash
-# Cross-builds the board target for armel into build-armel and runs its tests
-# through qemu-arm (ctest uses the toolchain's emulator, so every test program
-# built here runs on the board's instruction set).
+# Cross-builds for armel and runs the tests through qemu-arm (ctest uses the
+# toolchain's emulator, so every test program built here runs on the board's
+# instruction set).
+#
+#   build-armel       the device's build (-DVELTO_TARGET=board): the real
+#                     board layer, the programs, the tests that need no
+#                     simulated board
+#   build-armel-sim   the simulated board compiled for armel: the whole suite
 #
 # Usage: scripts/test-armel.sh [ctest arguments...]   e.g. -R frame -V
-# Set VELTO_ARMEL_BUILD to use another build directory.
+# VELTO_ARMEL_TARGETS picks the builds ("board sim" by default, or one of
+# them); VELTO_ARMEL_BUILD moves build-armel elsewhere.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,35 +19,42 @@ JOBS=$(nproc)
 start=$(date +%s)
 stamp() { echo "test-armel: $1 after $(($(date +%s) - start)) s"; }
 
+# Everything built must be code for the device: 32-bit ARM, EABI5.
+check_armel() {
+    local bad=0 checked=0 exe desc
+    while IFS= read -r -d '' exe; do
+        desc=$(file -b "$exe")
+        case "$desc" in
+            ELF*) ;;
+            *) continue ;; # scripts and data next to the programs
+        esac
+        checked=$((checked + 1))
+        case "$desc" in
+            "ELF 32-bit LSB"*"ARM, EABI5"*) ;;
+            *) echo "test-armel: not an armel program: $exe: $desc" >&2; bad=1 ;;
+        esac
+    done < <(find "$1/bin" "$1/tests" -maxdepth 1 -type f -perm -u+x -print0 2>/dev/null)
+    [ "$bad" -eq 0 ] || exit 1
+    echo "test-armel: $checked programs in $1 are 32-bit ARM EABI5"
+}
+
 bash "$ROOT/scripts/armel-sysroot.sh" "$BUILD/sysroot"
 stamp "sysroot ready"
 
-cmake -S "$ROOT" -B "$BUILD" -DVELTO_TARGET=board \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-armel.cmake" \
-    -DVELTO_ARMEL_SYSROOT="$BUILD/sysroot" -DVELTO_BENCH=OFF -DVELTO_FUZZ=OFF
-cmake --build "$BUILD" -j"$JOBS"
-stamp "build done"
-
-# Everything built here must be code for the device: 32-bit ARM, EABI5.
-bad=0
-checked=0
-while IFS= read -r -d '' exe; do
-    desc=$(file -b "$exe")
-    case "$desc" in
-        ELF*) ;;
-        *) continue ;;  # scripts and data next to the programs
-    esac
-    checked=$((checked + 1))
-    case "$desc" in
-        "ELF 32-bit LSB"*"ARM, EABI5"*) ;;
-        *) echo "test-armel: not an armel program: $exe: $desc" >&2; bad=1 ;;
-    esac
-done < <(find "$BUILD/bin" "$BUILD/tests" -maxdepth 1 -type f -perm -u+x -print0 2>/dev/null)
-[ "$bad" -eq 0 ] || exit 1
-echo "test-armel: $checked programs are 32-bit ARM EABI5"
-
-cd "$BUILD"
 status=0
-ctest --output-on-failure -j"$JOBS" "$@" || status=$?
-stamp "tests done"
+for target in ${VELTO_ARMEL_TARGETS:-board sim}; do
+    case "$target" in
+        board) dir=$BUILD ;;
+        sim) dir=$BUILD-sim ;;
+        *) echo "test-armel: unknown target '$target' (board or sim)" >&2; exit 2 ;;
+    esac
+    cmake -S "$ROOT" -B "$dir" -DVELTO_TARGET="$target" \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-armel.cmake" \
+        -DVELTO_ARMEL_SYSROOT="$BUILD/sysroot" -DVELTO_BENCH=OFF -DVELTO_FUZZ=OFF
+    cmake --build "$dir" -j"$JOBS"
+    stamp "$target build done"
+    check_armel "$dir"
+    (cd "$dir" && ctest --output-on-failure -j"$JOBS" "$@") || status=1
+    stamp "$target tests done"
+done
 exit "$status"
