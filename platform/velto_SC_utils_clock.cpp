@@ -24,6 +24,32 @@ void SetSystemClock(time_t t) {
     }
 }
 
+// The nine broken-down fields the RTC driver carries.
+void FromRtc(const struct rtc_time& rt, tm& t) {
+    t.tm_sec = rt.tm_sec;
+    t.tm_min = rt.tm_min;
+    t.tm_hour = rt.tm_hour;
+    t.tm_mday = rt.tm_mday;
+    t.tm_mon = rt.tm_mon;
+    t.tm_year = rt.tm_year;
+    t.tm_wday = rt.tm_wday;
+    t.tm_yday = rt.tm_yday;
+    t.tm_isdst = rt.tm_isdst;
+}
+
+void ToRtc(const tm& t, struct rtc_time& rt) {
+    memset(&rt, 0, sizeof rt);
+    rt.tm_sec = t.tm_sec;
+    rt.tm_min = t.tm_min;
+    rt.tm_hour = t.tm_hour;
+    rt.tm_mday = t.tm_mday;
+    rt.tm_mon = t.tm_mon;
+    rt.tm_year = t.tm_year;
+    rt.tm_wday = t.tm_wday;
+    rt.tm_yday = t.tm_yday;
+    rt.tm_isdst = t.tm_isdst;
+}
+
 }  // namespace
 
 tm GetNow() {
@@ -45,15 +71,7 @@ bool get_rtc_time(tm& out) {
         Board().Close(fd);
         return false;
     }
-    out.tm_sec = rt.tm_sec;
-    out.tm_min = rt.tm_min;
-    out.tm_hour = rt.tm_hour;
-    out.tm_mday = rt.tm_mday;
-    out.tm_mon = rt.tm_mon;
-    out.tm_year = rt.tm_year;
-    out.tm_wday = rt.tm_wday;
-    out.tm_yday = rt.tm_yday;
-    out.tm_isdst = rt.tm_isdst;
+    FromRtc(rt, out);
     Board().Close(fd);
     return true;
 }
@@ -78,15 +96,7 @@ bool set_rtc_time(const tm& in) {
     // The hardware clock gets the fields as given, not the normalised copy.
     struct rtc_time rt;
     memset(&rt, 0, sizeof rt);
-    rt.tm_sec = in.tm_sec;
-    rt.tm_min = in.tm_min;
-    rt.tm_hour = in.tm_hour;
-    rt.tm_mday = in.tm_mday;
-    rt.tm_mon = in.tm_mon;
-    rt.tm_year = in.tm_year;
-    rt.tm_wday = in.tm_wday;
-    rt.tm_yday = in.tm_yday;
-    rt.tm_isdst = in.tm_isdst;
+    ToRtc(in, rt);
     int rc = Board().Ioctl(fd, RTC_SET_TIME, &rt);
     Board().Close(fd);
     return rc != -1;
