@@ -50,7 +50,13 @@ done
 if [ -f "$ASSETS/veltoscconf.xml" ]; then
     check "configuration installed" cmp -s "$ASSETS/veltoscconf.xml" "$V/veltoscconf.xml"
 fi
-if [ -d "$ASSETS/img" ]; then
+# The pictures veltosc loads from img/ and the one splash loads from
+# /usr/velto/img/ end up in the same folder.
+for picture in "$ASSETS"/img/* "$ASSETS"/usr_velto_img/*; do
+    [ -f "$picture" ] || continue
+    check "picture $(basename "$picture") installed" cmp -s "$picture" "$V/img/$(basename "$picture")"
+done
+if [ -d "$ASSETS/usr_velto_img" ]; then
     check "goodbye picture at /usr/velto/img/bye.png" [ -s "$V/img/bye.png" ]
 fi
 
