@@ -124,6 +124,7 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, PSTR, int) {
                    nullptr);
     MwPumpMessages();
     MwSaveScreenshot("artwork_sheet.png");
-    printf("%zu of %zu pictures loaded\n", g_sheet.size(), names.size());
+    printf("%zu of %zu pictures loaded on the %s display\n", g_sheet.size(), names.size(),
+           MwDisplayName().c_str());
     return g_sheet.size() == names.size() ? 0 : 1;
 }
