@@ -34,7 +34,9 @@ int Compress(FILE* file, unsigned char* rgb, int width, int height, int quality)
         jpeg_destroy_compress(&cinfo);
         return -1;
     }
-    jpeg_CreateCompress(&cinfo, 80, sizeof(cinfo));
+    // The version of the headers we were built with (80 for the board's
+    // library); a fixed number would refuse any other build of the library.
+    jpeg_CreateCompress(&cinfo, JPEG_LIB_VERSION, sizeof(cinfo));
     jpeg_stdio_dest(&cinfo, file);
     cinfo.image_width = width;
     cinfo.image_height = height;

@@ -184,17 +184,20 @@ void* CVeltoAVISaver::thread_start(void* arg) {
     return nullptr;
 }
 
-bool CVeltoAVISaver::WriteFrame(CDoubleBufferData* data, long long& frames, time_t& start) {
+bool CVeltoAVISaver::WriteFrame(CDoubleBufferData* data, long long& frames, time_t& start,
+                                time_t& last) {
     int len = 0;
     char* p = data->GetData(len);
     bool ok = true;
     if (len > 0) {
+        time_t now = Board().Time(nullptr);
         if (frames == 0) {
-            start = Board().Time(nullptr);
+            start = now;
         }
         // The first frame goes in without the key-frame flag, every later
         // one with it.
         if (AVI_write_frame(m_pavi_file, p, len, int(frames != 0)) == 0) {
+            last = now;
             frames++;
             m_nSavedframes++;
         } else {
@@ -213,7 +216,7 @@ void CVeltoAVISaver::thread_proc() {
     }
     m_bRecStarted = true;
     long long frames = 0;
-    time_t start = 0;
+    time_t start = 0, last = 0;
 
     while (!m_bExitThread) {
         timespec nap = {0, 100};
@@ -231,7 +234,7 @@ void CVeltoAVISaver::thread_proc() {
         if (m_nSavedframes % 10 == 0 && Velto::GetAvailDiskSpace(m_strPathname) < kMinFreeKiB) {
             m_bExitThread = true;
         }
-        if (!WriteFrame(data, frames, start)) {
+        if (!WriteFrame(data, frames, start, last)) {
             m_bExitThread = true;
         } else if (m_nSavedframes % 10 == 0) {
             Board().Sync();
@@ -241,12 +244,15 @@ void CVeltoAVISaver::thread_proc() {
     m_bRecStarted = false;
     if (m_pDataBuffer && m_pavi_file) {
         while (CDoubleBufferData* data = m_pDataBuffer->PopData()) {
-            WriteFrame(data, frames, start);
+            WriteFrame(data, frames, start, last);
         }
     }
 
+    // Measured up to the last frame written, not to now: the stop request
+    // can sit up to a second in the queue wait, which must not slow the
+    // playback down.
     double fps = 25.0;
-    long elapsed = long(Board().Time(nullptr) - start);
+    long elapsed = long(last - start);
     if (frames > 0 && elapsed >= 1) {
         fps = double(frames / elapsed);
         printf("%lld / %ld = %f\n", frames, elapsed, fps);

@@ -2,7 +2,7 @@
 // camera controller thread are copied into a 15-frame queue and written by a
 // recording thread of its own as uncompressed "YUY2" chunks. The frame rate
 // stored in the file is measured: frames written divided by the whole seconds
-// the recording lasted.
+// between the first and the last frame written.
 #pragma once
 
 #include <pthread.h>
@@ -59,8 +59,10 @@ private:
     void thread_proc();
     static void* thread_start(void* arg);
 
-    // Writes one queued frame; false when the write failed.
-    bool WriteFrame(CDoubleBufferData* data, long long& frames, time_t& start);
+    // Writes one queued frame and gives its buffer back; false when the
+    // write failed. start and last are the times of the first and the
+    // latest frame written.
+    bool WriteFrame(CDoubleBufferData* data, long long& frames, time_t& start, time_t& last);
     void ClearQueue();
 
     avi_t* m_pavi_file;
