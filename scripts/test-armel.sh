@@ -3,14 +3,19 @@
 # toolchain's emulator, so every test program built here runs on the board's
 # instruction set).
 #
-#   build-armel       the device's build (-DVELTO_TARGET=board): the real
-#                     board layer, the programs, the tests that need no
-#                     simulated board
-#   build-armel-sim   the simulated board compiled for armel: the whole suite
+#   build-armel        board:      the device's build (-DVELTO_TARGET=board):
+#                                  the real board layer, the programs, the
+#                                  tests that need no simulated board
+#   build-armel-asan   board-asan: the same tests with AddressSanitizer and
+#                                  UBSan, which turn a misaligned 32-bit read
+#                                  or a long that overflows at 32 bits into a
+#                                  failure
+#   build-armel-sim    sim:        the simulated board compiled for armel: the
+#                                  whole suite on the board's instruction set
 #
 # Usage: scripts/test-armel.sh [ctest arguments...]   e.g. -R frame -V
-# VELTO_ARMEL_TARGETS picks the builds: "board" by default, "board sim" or
-# "sim" for the others. VELTO_ARMEL_BUILD moves build-armel elsewhere.
+# VELTO_ARMEL_TARGETS picks the builds ("board board-asan" by default).
+# VELTO_ARMEL_BUILD moves build-armel elsewhere.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,23 +47,25 @@ bash "$ROOT/scripts/armel-sysroot.sh" "$BUILD/sysroot"
 stamp "sysroot ready"
 
 status=0
-for target in ${VELTO_ARMEL_TARGETS:-board}; do
-    case "$target" in
-        board) dir=$BUILD ;;
-        sim) dir=$BUILD-sim ;;
-        *) echo "test-armel: unknown target '$target' (board or sim)" >&2; exit 2 ;;
+for build in ${VELTO_ARMEL_TARGETS:-board board-asan}; do
+    sanitize=
+    case "$build" in
+        board) dir=$BUILD target=board ;;
+        board-asan) dir=$BUILD-asan target=board sanitize=address ;;
+        sim) dir=$BUILD-sim target=sim ;;
+        *) echo "test-armel: unknown build '$build' (board, board-asan or sim)" >&2; exit 2 ;;
     esac
     generator=()
     if [ ! -f "$dir/CMakeCache.txt" ] && command -v ninja >/dev/null; then
         generator=(-G Ninja)
     fi
-    cmake -S "$ROOT" -B "$dir" "${generator[@]}" -DVELTO_TARGET="$target" \
+    cmake -S "$ROOT" -B "$dir" "${generator[@]}" -DVELTO_TARGET="$target" -DVELTO_SANITIZE="$sanitize" \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-armel.cmake" \
         -DVELTO_ARMEL_SYSROOT="$BUILD/sysroot" -DVELTO_BENCH=OFF -DVELTO_FUZZ=OFF
     cmake --build "$dir" -j"$JOBS"
-    stamp "$target build done"
+    stamp "$build build done"
     check_armel "$dir"
     (cd "$dir" && ctest --output-on-failure -j"$JOBS" "$@") || status=1
-    stamp "$target tests done"
+    stamp "$build tests done"
 done
 exit "$status"

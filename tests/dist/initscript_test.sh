@@ -32,7 +32,10 @@ check() { # description, then the command that must succeed
     fi
 }
 alive() { kill -0 "$1" 2>/dev/null; }
-gone() { ! kill -0 "$1" 2>/dev/null; }
+# Gone, or a zombie that only waits for its parent to reap it.
+gone() {
+    [ ! -r "/proc/$1/stat" ] || [ "$(sed 's/.*) //; s/ .*//' "/proc/$1/stat" 2>/dev/null)" = Z ]
+}
 # Waits up to 3 s for a file the stand-ins write.
 await() {
     n=0
