@@ -33,7 +33,7 @@ protected:
     bool Decode(const std::string& path, int* w, int* h, std::vector<unsigned char>* rgb) {
         std::string ppm = m_strRunDir + "/out.ppm";
         int st = -1;
-        MediaTest::Run("djpeg -pnm -outfile " + ppm + " " + path + " 2>&1", &st);
+        RunCommand("djpeg -pnm -outfile " + ppm + " " + path + " 2>&1", &st);
         if (st != 0) {
             return false;
         }

@@ -32,7 +32,7 @@ bool WriteAll(const std::string& hostPath, const std::vector<char>& bytes) {
     return bool(out);
 }
 
-std::string Run(const std::string& command, int* status) {
+std::string RunCommand(const std::string& command, int* status) {
     std::string out;
     FILE* p = popen(command.c_str(), "r");
     if (!p) {
@@ -55,7 +55,7 @@ std::string Run(const std::string& command, int* status) {
 
 bool HaveTool(const char* name) {
     int st = 0;
-    Run(std::string("command -v ") + name + " >/dev/null 2>&1", &st);
+    RunCommand(std::string("command -v ") + name + " >/dev/null 2>&1", &st);
     return st == 0;
 }
 

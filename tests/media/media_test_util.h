@@ -18,7 +18,7 @@ bool WriteAll(const std::string& hostPath, const std::vector<char>& bytes);
 
 // Runs a shell command and returns its standard output; exit status in
 // *status (the decoded exit code, -1 when it did not exit normally).
-std::string Run(const std::string& command, int* status = nullptr);
+std::string RunCommand(const std::string& command, int* status = nullptr);
 // True when the program is on PATH.
 bool HaveTool(const char* name);
 
