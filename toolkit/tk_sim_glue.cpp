@@ -3,6 +3,7 @@
 // PXP's overlay plane. On the board both are absent.
 #include <stdio.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <sstream>
 
