@@ -31,7 +31,8 @@ const char kUsage[] =
     "  led NAME                  brightness of an LED\n"
     "  commands                  the shell commands the board has run\n"
     "  state                     a summary of the board\n"
-    "  key NAME [down|up], screenshot FILE, ui   talk to the running program\n";
+    "  key NAME [down|up], screenshot FILE, ui, advance MS\n"
+    "                            talk to the running program\n";
 
 bool ParseNumber(const std::string& s, long& out) {
     char* end = nullptr;
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
         fputs(VeltoSim::Summary(root).c_str(), stdout);
         return VeltoSim::IsDir(root + "/sim") ? 0 : 1;
     }
-    if (cmd == "key" || cmd == "screenshot" || cmd == "ui") {
+    if (cmd == "key" || cmd == "screenshot" || cmd == "ui" || cmd == "advance") {
         return VeltoBoardUiCommand(runDir, a);
     }
     return Usage();
