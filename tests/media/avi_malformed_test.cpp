@@ -1,6 +1,7 @@
 // Damaged and hostile AVI files: each fails to open with its code, or opens
 // with only what is really there; none ends the process or reads outside
 // the file or the caller's buffer.
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <string.h>
 #include <unistd.h>
@@ -211,6 +212,39 @@ TEST_F(AviMalformedTest, RunawayChunkSizesEndTheWalk) {
     f.List("movi", m).Raw("idx1").U32(0xFFFFFFF0u);
     EXPECT_EQ(OpenCode(f.File()), 0);
     EXPECT_EQ(m_nFrames, 1);
+}
+
+// Inputs the fuzzer kept (tests/media/avi_regressions): each must open or
+// fail cleanly, and reading every frame stays inside the buffer the module
+// asks for.
+TEST_F(AviMalformedTest, KeptFuzzInputsStayHarmless) {
+    std::string dir = std::string(VELTO_SOURCE_DIR) + "/tests/media/avi_regressions";
+    DIR* d = opendir(dir.c_str());
+    ASSERT_NE(d, nullptr) << dir;
+    int files = 0;
+    while (dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.') {
+            continue;
+        }
+        files++;
+        std::string path = dir + "/" + e->d_name;
+        for (int getIndex = 0; getIndex < 2; getIndex++) {
+            avi_t* avi = AVI_open_input_file(path.c_str(), getIndex);
+            if (!avi) {
+                EXPECT_GT(AVI_errno, 0) << path;
+                continue;
+            }
+            std::vector<char> frame(size_t(AVI_max_video_chunk(avi)));
+            int key = 0, frames = 0;
+            while (AVI_read_frame(avi, frame.data(), &key) >= 0) {
+                frames++;
+            }
+            EXPECT_EQ(frames, getIndex ? AVI_video_frames(avi) : 0) << path;
+            AVI_close(avi);
+        }
+    }
+    closedir(d);
+    EXPECT_GE(files, 2);
 }
 
 }  // namespace
