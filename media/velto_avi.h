@@ -107,6 +107,10 @@ struct avi_t {
     uint32_t bitmap_size;   // bytes in bitmap_info_header
     int64_t file_size;
     int64_t movi_size;  // size field of the movi list
+
+    // Writing: one chunk (header, data, pad) assembled for a single write.
+    char* chunk_buf;
+    uint32_t chunk_buf_size;
 };
 
 extern int32_t AVI_errno;

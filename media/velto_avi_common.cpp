@@ -141,6 +141,7 @@ int AVI_close(avi_t* avi) {
         }
     }
     free(avi->idx);
+    free(avi->chunk_buf);
     free(avi->video_index);
     free(avi->bitmap_info_header);
     for (int j = 0; j < AVI_MAX_TRACKS; j++) {

@@ -32,12 +32,12 @@ bool IsChunkId(const unsigned char* p) {
     return true;
 }
 
-// Reads chunk headers while walking a file: whole blocks at a time, so a
-// file of many small chunks costs a few large reads instead of a system
-// call per chunk.
+// Reads chunk headers while walking a file a page at a time: a file of many
+// small chunks costs one read per page instead of one per chunk, and large
+// chunks cost no more than the page the medium delivers anyway.
 class CHeaderReader {
 public:
-    explicit CHeaderReader(int fd) : m_nFd(fd), m_nStart(0), m_nLen(0), m_block(16384) {}
+    explicit CHeaderReader(int fd) : m_nFd(fd), m_nStart(0), m_nLen(0), m_block(4096) {}
     bool ReadAt(int64_t pos, unsigned char* buf, size_t len) {
         if (pos < m_nStart || pos + int64_t(len) > m_nStart + int64_t(m_nLen)) {
             if (!Fill(pos) || pos + int64_t(len) > m_nStart + int64_t(m_nLen)) {

@@ -15,6 +15,9 @@ namespace {
 
 constexpr uint32_t kScale = 333333;
 constexpr int kIndexStep = 4096;  // records per growth of the index
+// Chunks up to this size are copied together with their header for a
+// single write; a camera frame is 153,600 bytes.
+constexpr uint32_t kMaxChunkCopy = 4u << 20;
 constexpr uint32_t kProvisionalSize = AVI_MAX_LEN - AVI_HEADERBYTES + 4;
 // Synchronous data writes; 010000 octal on the board's ABI.
 constexpr int kSyncFlag = O_DSYNC;
@@ -128,7 +131,38 @@ bool WriteHeaderAt0(avi_t* avi, const unsigned char* hdr) {
            WriteAll(avi->fdes, hdr, AVI_HEADERBYTES) == size_t(AVI_HEADERBYTES);
 }
 
-// Appends one chunk (id, length, data, pad byte) and its index record. On a
+// Writes one chunk (id, length, data, pad byte) at the current position. On a
+// synchronous file every write waits for the medium, so the chunk goes out
+// in one write; without memory for that, in three.
+bool WriteChunk(avi_t* avi, const char* id, const char* data, uint32_t length) {
+    uint32_t total = 8 + uint32_t(Padded(length));
+    if (total > avi->chunk_buf_size && total <= kMaxChunkCopy) {
+        void* grown = realloc(avi->chunk_buf, total);
+        if (grown) {
+            avi->chunk_buf = static_cast<char*>(grown);
+            avi->chunk_buf_size = total;
+        }
+    }
+    unsigned char head[8];
+    memcpy(head, id, 4);
+    Put32(head + 4, length);
+    if (total <= avi->chunk_buf_size) {
+        memcpy(avi->chunk_buf, head, 8);
+        if (length) {
+            memcpy(avi->chunk_buf + 8, data, length);
+        }
+        if (length & 1) {
+            avi->chunk_buf[total - 1] = 0;
+        }
+        return WriteAll(avi->fdes, avi->chunk_buf, total) == total;
+    }
+    static const char kPad = 0;
+    return WriteAll(avi->fdes, head, 8) == 8 &&
+           (length == 0 || WriteAll(avi->fdes, data, length) == length) &&
+           ((length & 1) == 0 || WriteAll(avi->fdes, &kPad, 1) == 1);
+}
+
+// Appends one chunk and its index record. On a
 // write error the file position and the index are as before the call, so
 // the next chunk overwrites the partial one and the index never names it.
 int avi_write_data(avi_t* avi, const char* data, uint32_t length, const char* id, int keyframe) {
@@ -144,14 +178,7 @@ int avi_write_data(avi_t* avi, const char* data, uint32_t length, const char* id
         avi->max_idx += kIndexStep;
     }
 
-    unsigned char head[8];
-    memcpy(head, id, 4);
-    Put32(head + 4, length);
-    static const char kPad = 0;
-    bool ok = WriteAll(avi->fdes, head, 8) == 8 &&
-              (length == 0 || WriteAll(avi->fdes, data, length) == length) &&
-              ((length & 1) == 0 || WriteAll(avi->fdes, &kPad, 1) == 1);
-    if (!ok) {
+    if (!WriteChunk(avi, id, data, length)) {
         int err = errno;
         Board().Lseek(avi->fdes, off_t(avi->pos), SEEK_SET);
         errno = err;
