@@ -24,7 +24,8 @@ JOBS=$(nproc)
 start=$(date +%s)
 stamp() { echo "test-armel: $1 after $(($(date +%s) - start)) s"; }
 
-# Everything built must be code for the device: 32-bit ARM, EABI5.
+# Everything built must be code for the device: 32-bit ARM, EABI5; the
+# device's own build must not need the PC's display library.
 check_armel() {
     local bad=0 checked=0 exe desc
     while IFS= read -r -d '' exe; do
@@ -38,6 +39,10 @@ check_armel() {
             "ELF 32-bit LSB"*"ARM, EABI5"*) ;;
             *) echo "test-armel: not an armel program: $exe: $desc" >&2; bad=1 ;;
         esac
+        if [ "$2" = board ] && arm-linux-gnueabi-readelf -d "$exe" | grep -q 'NEEDED.*libSDL'; then
+            echo "test-armel: $exe links SDL, which the device does not have" >&2
+            bad=1
+        fi
     done < <(find "$1/bin" "$1/tests" -maxdepth 1 -type f -perm -u+x -print0 2>/dev/null)
     [ "$bad" -eq 0 ] || exit 1
     echo "test-armel: $checked programs in $1 are 32-bit ARM EABI5"
@@ -64,7 +69,7 @@ for build in ${VELTO_ARMEL_TARGETS:-board board-asan}; do
         -DVELTO_ARMEL_SYSROOT="$BUILD/sysroot" -DVELTO_BENCH=OFF -DVELTO_FUZZ=OFF
     cmake --build "$dir" -j"$JOBS"
     stamp "$build build done"
-    check_armel "$dir"
+    check_armel "$dir" "$target"
     (cd "$dir" && ctest --output-on-failure -j"$JOBS" "$@") || status=1
     stamp "$build tests done"
 done
