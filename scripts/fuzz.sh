@@ -14,13 +14,21 @@ for f in build-fuzz/fuzzers/*; do
     [ -f "$f" ] && [ -x "$f" ] || continue
     found=1
     name=$(basename "$f")
-    corpus=build-fuzz/corpus/$name
+    # Absolute paths: a fuzzer may work in a scratch directory of its own.
+    corpus=$PWD/build-fuzz/corpus/$name
     mkdir -p "$corpus"
+    # fuzz_<folder>_...: the folder's dictionary and seed files, if any.
+    folder=$(echo "$name" | cut -d_ -f2)
     seeds=""
-    [ -d "fuzz/seeds/$name" ] && seeds="fuzz/seeds/$name"
+    [ -d "fuzz/$folder/seeds" ] && seeds="$PWD/fuzz/$folder/seeds"
+    dict=""
+    for d in fuzz/"$folder"/*.dict; do
+        [ -f "$d" ] && dict="-dict=$PWD/$d"
+    done
+    [ "$folder" = settings ] && cp assets/veltoscconf.xml "$corpus"/shipped.xml
     echo "fuzz: $name for ${SECONDS_EACH}s"
-    if ! "$f" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 \
-        -artifact_prefix=build-fuzz/crashes/"$name"- "$corpus" $seeds >build-fuzz/"$name".log 2>&1; then
+    if ! "$f" -max_total_time="$SECONDS_EACH" -rss_limit_mb=2048 -timeout=10 $dict \
+        -artifact_prefix="$PWD"/build-fuzz/crashes/"$name"- "$corpus" $seeds >build-fuzz/"$name".log 2>&1; then
         tail -40 build-fuzz/"$name".log
         echo "fuzz: $name FAILED (artifacts in build-fuzz/crashes)"
         status=1
