@@ -11,8 +11,8 @@
 class VeltoBoardToolTest : public CVeltoSimBoardTest {
 protected:
     int Tool(const std::string& args, std::string* out = nullptr) {
-        std::string cmd =
-            std::string(VELTO_BIN_DIR) + "/velto-board --dir " + m_strRunDir + " " + args + " 2>&1";
+        std::string cmd = std::string(VELTO_TEST_EMULATOR " ") + VELTO_BIN_DIR +
+                          "/velto-board --dir " + m_strRunDir + " " + args + " 2>&1";
         FILE* p = popen(cmd.c_str(), "r");
         std::string text;
         char buf[512];
