@@ -21,6 +21,10 @@ for f in build-fuzz/fuzzers/*; do
     folder=$(echo "$name" | cut -d_ -f2)
     seeds=""
     [ -d "fuzz/$folder/seeds" ] && seeds="$PWD/fuzz/$folder/seeds"
+    # Inputs that once broke a parser are kept as regression files.
+    for r in tests/*/"$folder"_regressions; do
+        [ -d "$r" ] && cp "$r"/* "$corpus"/ 2>/dev/null || true
+    done
     dict=""
     for d in fuzz/"$folder"/*.dict; do
         [ -f "$d" ] && dict="-dict=$PWD/$d"

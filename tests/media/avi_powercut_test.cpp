@@ -16,7 +16,8 @@ using namespace MediaTest;
 namespace {
 
 constexpr int kW = 64, kH = 48;
-const std::string kTool = std::string(VELTO_BIN_DIR) + "/velto-avi";
+// Started through the build's emulator, as the test itself is.
+const std::string kTool = std::string(VELTO_TEST_EMULATOR " ") + VELTO_BIN_DIR + "/velto-avi";
 
 class PowerCutTest : public CVeltoSimBoardTest {
 protected:
