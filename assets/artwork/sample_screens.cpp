@@ -14,6 +14,8 @@
 
 namespace {
 
+bool g_bInteractive = false;
+
 class CSampleMenu : public CVeltoUIDialog {
 public:
     CSampleMenu(HINSTANCE inst) : CVeltoUIDialog(inst, nullptr, 103) {}
@@ -43,13 +45,24 @@ public:
         }
         SendMessage(m_hList, LB_SETITEMHEIGHT, 0, h / 4);
         SendMessage(m_hList, LB_SETCURSEL, 1, 0);
+        // In a window the screen stays up for a person to try the keys
+        // (arrows move the selection, Enter closes); headless it closes at
+        // once after the screenshot.
         SetTimer(m_hHwnd, 1, 100, [](HWND hwnd, UINT, UINT_PTR, DWORD) {
             MwSaveScreenshot("sample_dialog.png");
-            EndDialog(hwnd, 1);
+            KillTimer(hwnd, 1);
+            if (!g_bInteractive) {
+                EndDialog(hwnd, 1);
+            }
         });
+        if (g_bInteractive) {
+            SetTimer(m_hHwnd, 2, 60000,
+                     [](HWND hwnd, UINT, UINT_PTR, DWORD) { EndDialog(hwnd, 1); });
+        }
     }
     void DestoryDialog() override {
         KillTimer(m_hHwnd, 1);
+        KillTimer(m_hHwnd, 2);
         DestroyWindow(m_hList);
         for (PSD p : m_icons) {
             if (p) {
@@ -59,7 +72,13 @@ public:
         DeleteObject(m_hFont);
         CVeltoUIDialog::DestoryDialog();
     }
-    INT DialogProc(HWND, UINT, WPARAM, LPARAM) override { return 0; }
+    INT DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) override {
+        if (msg == WM_KEYDOWN && wParam == VK_RETURN) {
+            EndDialog(hwnd, 1);
+            return 1;
+        }
+        return 0;
+    }
 
 private:
     HWND m_hList = nullptr;
@@ -96,7 +115,10 @@ LRESULT SheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int WinMain(HINSTANCE hInstance, HINSTANCE, PSTR, int) {
-    MwClockSetVirtual(true, true);
+    g_bInteractive = MwDisplayName() == "sdl";
+    if (!g_bInteractive) {
+        MwClockSetVirtual(true, true);
+    }
     CSampleMenu menu(hInstance);
     menu.DoModel();
 
