@@ -164,12 +164,21 @@ INT_PTR DialogBoxParam(HINSTANCE instance, LPCSTR templateName, HWND parent, DLG
 
     bool quit = false;
     int quitCode = 0;
+    // WM_ENTERIDLE goes out once each time the queue runs dry, not again on
+    // every wake-up that brings no message.
+    bool idleSent = false;
     while (!tk.modals[depth - 1].ended && IsWindow(dlg)) {
         MSG msg;
         if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            SendMessage(dlg, WM_ENTERIDLE, 0, (LPARAM)dlg);
             if (tk.modals[depth - 1].ended || !IsWindow(dlg)) {
                 break;
+            }
+            if (!idleSent) {
+                idleSent = true;
+                SendMessage(dlg, WM_ENTERIDLE, 0, (LPARAM)dlg);
+                if (tk.modals[depth - 1].ended || !IsWindow(dlg)) {
+                    break;
+                }
             }
             if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 if (!WaitMessage()) {
@@ -179,6 +188,7 @@ INT_PTR DialogBoxParam(HINSTANCE instance, LPCSTR templateName, HWND parent, DLG
                 continue;
             }
         }
+        idleSent = false;
         if (msg.message == WM_QUIT) {
             if (msg.hwnd == nullptr) {
                 quit = true;  // the outer loops end too
