@@ -70,6 +70,15 @@ std::shared_ptr<CFontFace> CFontFace::Open(const std::string& file, int height, 
         FT_Done_Face(face);
         return nullptr;
     }
+    // A cut file can open by its header and still have no glyph outlines
+    // (they load as empty shapes); such a face would draw nothing, so it is
+    // refused and the caller falls back to another font.
+    FT_UInt probe = FT_Get_Char_Index(face, 'A');
+    if (FT_Load_Glyph(face, probe, FT_LOAD_NO_SCALE) != 0 ||
+        (face->glyph->format == FT_GLYPH_FORMAT_OUTLINE && face->glyph->outline.n_points == 0)) {
+        FT_Done_Face(face);
+        return nullptr;
+    }
     std::shared_ptr<CFontFace> f(new CFontFace());
     f->m_pFace = face;
     f->m_bBold = bold;
@@ -207,7 +216,8 @@ std::shared_ptr<CFontFace> LoadFace(const std::string& face, int height, bool bo
         f = CFontFace::Open(FindFontFile(fb), height, bold);
         if (f) {
             if (warned.insert(face).second) {
-                printf("Error: font %s not found, using %s instead\n", face.c_str(), fb);
+                printf("Error: font %s not found or unreadable, using %s instead\n", face.c_str(),
+                       fb);
             }
             return f;
         }

@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <sys/stat.h>
+
 #include <functional>
 
 #include "tests/toolkit/tk_fixture.h"
@@ -361,6 +363,86 @@ TEST_F(DrawTest, DrawDibFitScalesEveryPixelKindByNearestSample) {
     EXPECT_EQ(C(RGB(255, 255, 255)), Ui(29, 29));
     EXPECT_EQ(C(kBg), Ui(30, 30));
     img->FreeMemGC(img);
+}
+
+}  // namespace
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    FILE* f = fopen(path.c_str(), "rb");
+    std::string s;
+    if (!f) {
+        return s;
+    }
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+        s.append(buf, n);
+    }
+    fclose(f);
+    return s;
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+TEST_F(DrawTest, DamagedOrOddFontsFallBackAndStillDrawText) {
+    const std::string arial = ReadAll(std::string(VELTO_BIN_DIR) + "/fonts/Arial.ttf");
+    ASSERT_GT(arial.size(), 1000u) << "fonts are staged into the build";
+    mkdir("fonts", 0755);
+    WriteAll("fonts/Junk.ttf", std::string(4096, '\x5A'));
+    WriteAll("fonts/Empty.ttf", "");
+    WriteAll("fonts/Cut.ttf", arial.substr(0, arial.size() / 3));
+    WriteAll("fonts/Header.ttf", arial.substr(0, 12));
+    static std::vector<HFONT> fonts;
+    fonts.clear();
+    for (const char* face : {"Junk.ttf", "Empty.ttf", "Cut.ttf", "Header.ttf", "Missing.ttf", ""}) {
+        HFONT f = Font(20, face);
+        ASSERT_TRUE(f) << face;
+        fonts.push_back(f);
+    }
+    // Heights as the screens pass them: negative, zero, very large.
+    fonts.push_back(Font(-20));
+    fonts.push_back(Font(0));
+    fonts.push_back(Font(2000));
+    for (HFONT f : fonts) {
+        ASSERT_TRUE(f);
+    }
+    static int row;
+    row = 0;
+    HWND w = Painted([](HDC hdc) {
+        SetTextColor(hdc, RGB(255, 255, 255));
+        SetBkMode(hdc, TRANSPARENT);
+        for (size_t i = 0; i < fonts.size() - 1; ++i) {
+            SelectObject(hdc, fonts[i]);
+            RECT rc{0, (int)i * 24, 320, (int)i * 24 + 24};
+            DrawText(hdc, "Ag", -1, &rc, DT_SINGLELINE);
+        }
+        SelectObject(hdc, fonts.back());
+        RECT big{0, 230, 320, 240};
+        DrawText(hdc, "W", -1, &big, DT_SINGLELINE);
+    });
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_GT(CountNot(RECT{0, (int)i * 24, 320, (int)i * 24 + 24}, kBg), 10) << "font " << i;
+    }
+    HDC hdc = GetDC(w);
+    int cx = 0, cy = 0;
+    SelectObject(hdc, fonts[6]);
+    GdGetTextSize(hdc, "Ag", -1, &cx, &cy, nullptr);
+    int negH = cy;
+    SelectObject(hdc, fonts[0]);
+    GdGetTextSize(hdc, "Ag", -1, &cx, &cy, nullptr);
+    EXPECT_NEAR(negH, cy, 2) << "the sign of a height is ignored";
+    ReleaseDC(w, hdc);
+    for (HFONT f : fonts) {
+        EXPECT_TRUE(DeleteObject(f));
+    }
+    EXPECT_FALSE(DeleteObject(fonts[0]));
 }
 
 }  // namespace
