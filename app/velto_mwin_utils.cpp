@@ -87,8 +87,10 @@ bool FormatBits(PSD root, int format, int* bpp, int* pixtype) {
     }
 }
 
-int LinePitch(int planes, int bpp, int w) {
-    int pitch;
+// In 64 bits: a width near INT_MAX must give a pitch too large to allocate,
+// not a wrapped-around small one.
+int64_t LinePitch(int planes, int bpp, int64_t w) {
+    int64_t pitch;
     if (planes == 4) {
         pitch = (w + 1) / 2;
     } else {
@@ -117,7 +119,7 @@ int LinePitch(int planes, int bpp, int w) {
                 break;
         }
     }
-    return (pitch + 3) & ~3;
+    return (pitch + 3) & ~(int64_t)3;
 }
 
 }  // namespace
@@ -137,8 +139,12 @@ PSD GdCreatePixmap(PSD root, int width, int height, int format, void* pixels, in
     // In a portrait mode lines run along the height.
     int lineW = psd->portrait ? height : width;
     int other = psd->portrait ? width : height;
-    int pitch = LinePitch(psd->planes, bpp, lineW);
-    int64_t size = (int64_t)pitch * other;
+    int64_t pitch = LinePitch(psd->planes, bpp, lineW);
+    if (pitch > 0x7FFFFFFF) {
+        psd->FreeMemGC(psd);
+        return nullptr;
+    }
+    int64_t size = pitch * other;
     if (size > 0x7FFFFFFF) {
         psd->FreeMemGC(psd);
         return nullptr;
@@ -160,7 +166,7 @@ PSD GdCreatePixmap(PSD root, int width, int height, int format, void* pixels, in
         }
         psd->palsize = palsize;
     }
-    psd->MapMemGC(psd, width, height, psd->planes, bpp, pitch, (int)size, pixels);
+    psd->MapMemGC(psd, width, height, psd->planes, bpp, (int)pitch, (int)size, pixels);
     psd->pixtype = pixtype;
     psd->ncolors = bpp < 24 ? (1L << bpp) : 0x1000000L;
     return psd;
