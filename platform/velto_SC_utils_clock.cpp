@@ -50,6 +50,15 @@ void ToRtc(const tm& t, struct rtc_time& rt) {
     rt.tm_isdst = t.tm_isdst;
 }
 
+// The RTC node, or -1 after the perror the callers rely on.
+int OpenRtc() {
+    int fd = Board().Open(default_rtc, O_RDONLY);
+    if (fd < 0) {
+        perror("/dev/rtc0");
+    }
+    return fd;
+}
+
 }  // namespace
 
 tm GetNow() {
@@ -60,9 +69,8 @@ tm GetNow() {
 }
 
 bool get_rtc_time(tm& out) {
-    int fd = Board().Open(default_rtc, O_RDONLY);
+    int fd = OpenRtc();
     if (fd < 0) {
-        perror("/dev/rtc0");
         return false;
     }
     struct rtc_time rt;
@@ -87,15 +95,16 @@ time_t validate_tm_time(tm* t) {
 bool set_rtc_time(const tm& in) {
     tm copy = in;
     time_t t = validate_tm_time(&copy);
+    if (t == static_cast<time_t>(-1)) {
+        return false;  // never set the clock to 1969 from a time mktime refused
+    }
     SetSystemClock(t);
-    int fd = Board().Open(default_rtc, O_RDONLY);
+    int fd = OpenRtc();
     if (fd < 0) {
-        perror("/dev/rtc0");
         return false;
     }
     // The hardware clock gets the fields as given, not the normalised copy.
     struct rtc_time rt;
-    memset(&rt, 0, sizeof rt);
     ToRtc(in, rt);
     int rc = Board().Ioctl(fd, RTC_SET_TIME, &rt);
     Board().Close(fd);
