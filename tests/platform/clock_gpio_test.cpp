@@ -113,17 +113,3 @@ TEST_F(ClockGpioTest, CacheReleaseCommandPerKind) {
               "echo 1 > /proc/sys/vm/drop_caches\n");
     EXPECT_EQ(ReadFile(HostPath("/proc/sys/vm/drop_caches")), "1\n");
 }
-
-TEST_F(ClockGpioTest, TimeMktimeRefusesLeavesBothClocksAlone) {
-    SetBoardClock(1325376000 + 7200);
-    std::string rtcBefore = ReadFile(HostPath("/sim/rtc"));
-    tm bad = {};
-    bad.tm_year = 2147483647;
-    bad.tm_mon = 11;
-    bad.tm_mday = 31;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(set_rtc_time(bad));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "invalidate\n");
-    EXPECT_GE(Board().Time(nullptr), 1325376000 + 7200);
-    EXPECT_EQ(ReadFile(HostPath("/sim/rtc")), rtcBefore);
-}
