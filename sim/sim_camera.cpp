@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "sim/sim_board.h"
+#include "sim/sim_camera_control.h"
 #include "sim/sim_camera_scene.h"
 #include "sim/sim_files.h"
 
@@ -753,7 +754,7 @@ std::shared_ptr<CVeltoSimCamera> CVeltoSimCamera::GetInstance() {
 }
 
 std::unique_ptr<CVeltoSimHandle> CVeltoSimCamera::Open(int flags, int* err) {
-    std::string marker = CVeltoSimBoard::GetInstance().Root() + "/dev/video0";
+    std::string marker = CVeltoSimBoard::GetInstance().Root() + kVeltoSimCameraNode;
     return std::unique_ptr<CVeltoSimHandle>(
         new CCameraHandle(GetInstance(), marker, (flags & O_NONBLOCK) != 0));
 }

@@ -1,11 +1,11 @@
-// The simulated USB (UVC) camera head behind /dev/video0: a V4L2 capture node
+// The simulated USB (UVC) camera head behind /dev/video1: a V4L2 capture node
 // that answers the calls of the camera code the way the kernel's UVC driver
 // does. YUYV at 640x480, 320x240 and 160x120 (other sizes are rounded to the
 // nearest), frame intervals of 5 to 30 fps, mmap streaming with one memfd per
 // buffer, integer, boolean and menu controls, frames paced by a real timer and
 // signalled through the handle's descriptor so that select works.
 //
-// Unplugging (removing board/dev/video0, see sim_camera_control.h) is noticed
+// Unplugging (removing board/dev/video1, see sim_camera_control.h) is noticed
 // by every open handle on its next call or frame tick: select turns readable,
 // every ioctl then fails with ENODEV, and new opens fail.
 //

@@ -34,7 +34,7 @@ protected:
     }
 
     int OpenCamera(int flags = O_RDWR | O_NONBLOCK) {
-        m_nFd = Board().Open("/dev/video0", flags);
+        m_nFd = Board().Open(kVeltoSimCameraNode, flags);
         return m_nFd;
     }
 
@@ -259,7 +259,7 @@ TEST_F(SimCameraTest, UnplugWakesSelectFailsCallsAndHidesTheNode) {
     v4l2_capability cap;
     EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCAP, &cap), -1);
     EXPECT_EQ(errno, ENODEV);
-    EXPECT_EQ(Board().Open("/dev/video0", O_RDWR), -1);
+    EXPECT_EQ(Board().Open(kVeltoSimCameraNode, O_RDWR), -1);
 
     // The old mappings stay valid until unmapped; replugging gives a fresh node.
     memset(maps[0].base, 1, 16);

@@ -180,7 +180,7 @@ protected:
 const uint32_t kCaptureStreaming = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
 
 TEST_F(VideoCtrlTest, FindsNodesByNameAndAbilities) {
-    AddNode(1, "PxP output",
+    AddNode(3, "PxP output",
             V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY | V4L2_CAP_STREAMING);
     AddNode(2, "Camera without streaming", V4L2_CAP_VIDEO_CAPTURE);
     AddNode(8, "Second Camera", kCaptureStreaming);
@@ -192,14 +192,14 @@ TEST_F(VideoCtrlTest, FindsNodesByNameAndAbilities) {
     EXPECT_EQ(capture.GetDevName(), "");
     EXPECT_FALSE(capture.Open("Nothing", false));
 
-    ASSERT_TRUE(capture.Open("", false));  // any name: the first usable node
-    EXPECT_EQ(capture.GetVideoID(), 0);
-    EXPECT_EQ(capture.GetDevName(), "/dev/video0");
+    ASSERT_TRUE(capture.Open("", false));  // any name: the first usable node (the head)
+    EXPECT_EQ(capture.GetVideoID(), 1);
+    EXPECT_EQ(capture.GetDevName(), "/dev/video1");
     capture.Close();
 
     CV4L2_VideoCtrl output(V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY);
-    ASSERT_TRUE(output.Open("PxP", true));
-    EXPECT_EQ(output.GetVideoID(), 1);
+    ASSERT_TRUE(output.Open("PxP output", true));
+    EXPECT_EQ(output.GetVideoID(), 3);
     output.Close();
 
     // Without the head, the node lacking streaming is passed over; numbers of

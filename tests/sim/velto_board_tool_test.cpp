@@ -45,9 +45,9 @@ TEST_F(VeltoBoardToolTest, CommandsShowInState) {
         EXPECT_NE(state.find(want), std::string::npos) << want << "\n" << state;
     }
     EXPECT_EQ(ReadFile(HostPath("/sys/class/power_supply/battery/voltage_now")), "3450000\n");
-    EXPECT_FALSE(VeltoSim::Exists(HostPath("/dev/video0")));
+    EXPECT_FALSE(VeltoSim::Exists(HostPath("/dev/video1")));
     EXPECT_EQ(Tool("camera plug"), 0);
-    EXPECT_TRUE(VeltoSim::Exists(HostPath("/dev/video0")));
+    EXPECT_TRUE(VeltoSim::Exists(HostPath("/dev/video1")));
 }
 
 TEST_F(VeltoBoardToolTest, FreshBoardDefaults) {
