@@ -77,7 +77,7 @@ bool CV4L2_UVCCtrl::Start() {
 
 void CV4L2_UVCCtrl::Stop() {
     StopThread();
-    Close();
+    CloseLocked();
     ChangeNewState(UVC_STATUS_DISCONNECTED);
 }
 
@@ -90,6 +90,7 @@ void CV4L2_UVCCtrl::ReSetUVCResolution(int width, int height) {
     } else {
         printf("Error: ReSetUVCResolution(%d, %d)\n", width, height);
     }
+    std::unique_lock<std::mutex> lock(m_mDeviceLock);
     if (Open(kCameraName, false)) {
         if (CheckIsUVC(m_nVideo_ID) && InitV4L2Params()) {
             Velto::ReleaseVMCache(Velto::K_CACHE_PAGE);
@@ -99,6 +100,7 @@ void CV4L2_UVCCtrl::ReSetUVCResolution(int width, int height) {
             Close();
         }
     }
+    lock.unlock();
     StartThread();
 }
 
@@ -124,6 +126,26 @@ void CV4L2_UVCCtrl::ReleaseFrameData(CDoubleBufferData* data) {
 }
 
 int CV4L2_UVCCtrl::ChangeBright(int percent) {
+    std::lock_guard<std::mutex> lock(m_mDeviceLock);
+    if (!IsOpened()) {
+        return -1;
+    }
+    return ApplyBright(percent);
+}
+
+void CV4L2_UVCCtrl::SetColorOrBlack(bool color) {
+    std::lock_guard<std::mutex> lock(m_mDeviceLock);
+    if (IsOpened()) {
+        ApplyColorOrBlack(color);
+    }
+}
+
+void CV4L2_UVCCtrl::CloseLocked() {
+    std::lock_guard<std::mutex> lock(m_mDeviceLock);
+    Close();
+}
+
+int CV4L2_UVCCtrl::ApplyBright(int percent) {
     int max = 0, min = 0;
     if (!GetControlValueMaxMin(V4L2_CID_BRIGHTNESS, max, min)) {
         return -1;
@@ -136,7 +158,7 @@ int CV4L2_UVCCtrl::ChangeBright(int percent) {
     return SetControlValue(V4L2_CID_BRIGHTNESS, value);
 }
 
-void CV4L2_UVCCtrl::SetColorOrBlack(bool color) {
+void CV4L2_UVCCtrl::ApplyColorOrBlack(bool color) {
     if (color) {
         ResetControl(V4L2_CID_SATURATION);
         return;
@@ -161,8 +183,9 @@ const char* CV4L2_UVCCtrl::GetStateString(UVC_STATUS status) {
 
 bool CV4L2_UVCCtrl::Restart() {
     ChangeNewState(UVC_STATUS_DISCONNECTED);
-    Close();
+    CloseLocked();
     ResetUSB();
+    std::lock_guard<std::mutex> lock(m_mDeviceLock);
     if (!Open(kCameraName, false)) {
         return false;
     }
@@ -175,7 +198,7 @@ bool CV4L2_UVCCtrl::Restart() {
     Velto::ReleaseVMCache(Velto::K_CACHE_PAGE);
     printf("UVC camera %s opened!\n", m_strDevName.c_str());
     ChangeNewState(UVC_STATUS_CONNECTED);
-    ChangeBright(50);
+    ApplyBright(50);
     PrintAllParams();
     return true;
 }
@@ -295,7 +318,7 @@ void CV4L2_UVCCtrl::thread_proc() {
     int timeouts = kTimeoutsBeforeReconnect;
     for (;;) {
         if (m_bExitThread) {
-            Close();
+            CloseLocked();
             ChangeNewState(UVC_STATUS_DISCONNECTED);
             printf("Exit CV4L2_UVCCtrl::thread_proc()\n");
             return;

@@ -8,6 +8,7 @@
 #include <stdint.h>
 
 #include <atomic>
+#include <mutex>
 
 #include "camera/doublebuffer.h"
 #include "camera/v4l2_videoctrl.h"
@@ -55,15 +56,22 @@ public:
     void ReleaseFrameData(CDoubleBufferData* data);
 
     // Sets the image brightness to percent of the control's range; the
-    // control's answer, -1 when the range cannot be read.
+    // control's answer, -1 when the range cannot be read or no head is open.
+    // Safe from any thread: the capture thread may be reopening the head.
     int ChangeBright(int percent);
     // Colour restores the default saturation; monochrome sets the minimum.
+    // Nothing happens while no head is open. Safe from any thread.
     void SetColorOrBlack(bool color);
 
     static const char* GetStateString(UVC_STATUS status);
 
 private:
     bool Restart();
+    // The control changes themselves; the caller holds m_mDeviceLock.
+    int ApplyBright(int percent);
+    void ApplyColorOrBlack(bool color);
+    // Close under m_mDeviceLock, for the capture thread.
+    void CloseLocked();
     bool CheckIsUVC(int id);
     bool InitV4L2Params();
     bool GrabFrame();
@@ -84,4 +92,8 @@ private:
     std::atomic<bool> m_bExitThread;
     CDoubleBuffer* m_pDataBuffer;
     std::atomic<UVC_STATUS> m_curUVCStatus;
+    // Held while the capture thread opens or closes the node, and by control
+    // changes from other threads, so that a control never reaches a
+    // descriptor that was closed or reused by a reconnect.
+    std::mutex m_mDeviceLock;
 };
