@@ -106,10 +106,14 @@ void invert_flip_bimap_output(unsigned char* rgb, const char* glyph, int x, int 
 }
 
 int put_timestamp_to_rgb_matrix(unsigned char* rgb, unsigned width, unsigned height) {
+    return put_timestamp_to_rgb_matrix_at(rgb, width, height, Velto::GetNow());
+}
+
+int put_timestamp_to_rgb_matrix_at(unsigned char* rgb, unsigned width, unsigned height,
+                                   const struct tm& now) {
     if (!rgb) {
         return 0;
     }
-    tm now = Velto::GetNow();
     char text[64];
     snprintf(text, sizeof(text), "%4d-%02d-%02d %02d:%02d:%02d", now.tm_year + 1900, now.tm_mon + 1,
              now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);

@@ -3,6 +3,8 @@
 // 4:2:2 (Y0 U Y1 V per two pixels, rows without gaps).
 #pragma once
 
+#include <time.h>
+
 // The time-stamp glyphs: index 0-9 for the digits, 10 for '-', 11 for ':'.
 // Each is 24 x 38 pixels, 3 bytes per pixel (72 bytes a row), bottom row
 // first; every byte is 0 (transparent) or 255 (white).
@@ -24,6 +26,10 @@ int YUYVtoYUV422PZoomoutCen(char* in, char* out, unsigned width, unsigned height
 // 48 lines above the bottom (x 108..564, y 432..469 on 640 x 480). Glyphs that would not fit inside
 // the image are left out. Returns 0.
 int put_timestamp_to_rgb_matrix(unsigned char* rgb, unsigned width, unsigned height);
+// The same for a given local time, so a caller can record the very time it
+// stamped.
+int put_timestamp_to_rgb_matrix_at(unsigned char* rgb, unsigned width, unsigned height,
+                                   const struct tm& when);
 
 // Draws one glyph with its top-left corner at (x, y) of an RGB24 image of the
 // given width; zero glyph bytes leave the image as it is. Nothing happens when

@@ -130,6 +130,10 @@ public:
     bool SetOutput_Crop(const v4l2_crop& crop);
 
 protected:
+    // VIDIOC_S_CTRL without a query first, for driver-private controls that
+    // a driver does not list: 0, or -1 with errno set.
+    int WriteControl(int id, int value);
+
     int m_nVideo_ID;
     uint32_t m_nRequestFormat;
     int m_nV4L2_fd;
@@ -149,7 +153,6 @@ private:
     void CloseDescriptor();
     // VIDIOC_G_FMT of the given type into fmt; false on failure.
     bool ReadFormat(v4l2_buf_type type, v4l2_format& fmt);
-    // VIDIOC_G_CTRL, printing its failure; VIDIOC_S_CTRL as the ioctl answers.
+    // VIDIOC_G_CTRL, printing its failure.
     bool ReadControl(int id, int& value);
-    int WriteControl(int id, int value);
 };

@@ -5,8 +5,12 @@
 
 #include <jpeglib.h>
 
+#include <vector>
+
 #include "camera/color.h"
 #include "camera/utils.h"
+#include "media/velto_exif.h"
+#include "platform/velto_SC_utils.h"
 
 namespace {
 
@@ -25,7 +29,8 @@ void my_error_exit(j_common_ptr cinfo) {
 
 // Everything between setjmp and the jumps lives here, so no local of the
 // caller is modified after setjmp (which would leave it indeterminate).
-int Compress(FILE* file, unsigned char* rgb, int width, int height, int quality) {
+int Compress(FILE* file, unsigned char* rgb, int width, int height, int quality,
+             const std::vector<uint8_t>& exif) {
     jpeg_compress_struct cinfo;
     my_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr.pub);
@@ -46,6 +51,8 @@ int Compress(FILE* file, unsigned char* rgb, int width, int height, int quality)
     jpeg_set_quality(&cinfo, quality, TRUE);
     cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo, TRUE);
+    // After the JFIF marker that jpeg_start_compress wrote.
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = rgb + size_t(cinfo.next_scanline) * width * 3;
         jpeg_write_scanlines(&cinfo, &row, 1);
@@ -67,8 +74,11 @@ int encode_yuv422_to_rgb_jpeg(FILE* file, unsigned char* yuyv, int width, int he
     }
     int result = -1;
     if (Pyuv422torgb24(yuyv, rgb, width, height) >= 0) {
-        put_timestamp_to_rgb_matrix(rgb, width, height);
-        result = Compress(file, rgb, width, height, quality);
+        // One reading of the clock for the stamp and the EXIF block.
+        tm now = Velto::GetNow();
+        put_timestamp_to_rgb_matrix_at(rgb, width, height, now);
+        std::vector<uint8_t> exif = VeltoBuildExifBlock(now, width, height);
+        result = Compress(file, rgb, width, height, quality, exif);
     }
     free(rgb);
     return result;

@@ -6,6 +6,7 @@
 #include "sim/sim_camera_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
+#include "sim/sim_pxp.h"
 
 namespace VeltoSim {
 
@@ -76,6 +77,7 @@ bool InitBoard(const std::string& root) {
     snprintf(rtc, sizeof rtc, "%d %d %d %d %d %d %d %d %d\n", t.tm_year, t.tm_mon, t.tm_mday,
              t.tm_hour, t.tm_min, t.tm_sec, t.tm_wday, t.tm_yday, t.tm_isdst);
     ok = ok && Put(root, "/sim/rtc", rtc);
+    ok = ok && VeltoSimPxpInstall(root);
     ok = ok && VeltoSimCameraSetPlugged(root, true);
     if (!ok) {
         fprintf(stderr, "velto-board: cannot create a board at %s\n", root.c_str());

@@ -1,0 +1,67 @@
+// The simulated PXP output behind /dev/video0: a V4L2 output and
+// output-overlay node answering the calls of the display path the way the
+// board's PXP driver does, and doing what its hardware does with each queued
+// buffer: the planar YUV 4:2:2 picture of the current output format (signed
+// chroma), cut to the overlay window, rotated and flipped as set, scaled to
+// the crop rectangle and written into the framebuffer's overlay plane. The
+// plane shows the video only while output 0 is selected; the display lets it
+// through wherever the UI plane holds the colour key.
+//
+// The state (formats, window, crop, controls, output) belongs to the device
+// and outlives a close, as on the board; buffers belong to the descriptor
+// that requested them.
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include "sim/sim_device.h"
+
+// Board path of the node and its sysfs entry, whose name contains "PxP".
+extern const char kVeltoSimPxpNode[];    // "/dev/video0"
+extern const char kVeltoSimPxpSysDir[];  // "/sys/class/video4linux/video0"
+
+// Private controls of the driver.
+constexpr unsigned kVeltoSimPxpRotateCid = 0x08000000;   // 0, 90, 180, 270
+constexpr unsigned kVeltoSimPxpOverlayCid = 0x08000003;  // video below the UI
+
+class CVeltoSimPxp : public CVeltoSimDevice {
+public:
+    static std::shared_ptr<CVeltoSimPxp> GetInstance();
+
+    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override;
+
+    // Frames shown (buffers processed while streaming) since the process
+    // started, and the monotonic time in microseconds of the last one.
+    long long FramesShown() const { return m_nFramesShown; }
+    long long LastShownMicros() const { return m_nLastShownUs; }
+    // Descriptors and buffer mappings not yet closed or unmapped.
+    int LiveHandles() const { return m_nLiveHandles; }
+    int LiveMappings() const { return m_nLiveMappings; }
+
+    // Bookkeeping called by the handles.
+    void CountHandle(int delta) { m_nLiveHandles += delta; }
+    void CountMapping(int delta) { m_nLiveMappings += delta; }
+    void CountShown(long long micros) {
+        m_nLastShownUs = micros;
+        ++m_nFramesShown;
+    }
+
+    // Puts the device back to its power-on state (tests, board init).
+    void Reset();
+
+    struct State;
+    State& GetState() { return *m_pState; }
+
+private:
+    CVeltoSimPxp();
+
+    std::unique_ptr<State> m_pState;
+    std::atomic<long long> m_nFramesShown{0};
+    std::atomic<long long> m_nLastShownUs{0};
+    std::atomic<int> m_nLiveHandles{0};
+    std::atomic<int> m_nLiveMappings{0};
+};
+
+// Makes the node and its sysfs entry exist below the board root.
+bool VeltoSimPxpInstall(const std::string& root);
