@@ -607,7 +607,9 @@ private:
             VeltoSimSceneLook look = Look();
             uint8_t* pixels = b.pixels;
             lock.unlock();
-            VeltoSimDrawScene(pixels, static_cast<int>(width), static_cast<int>(height), sequence,
+            long fixed = m_pDevice->FixedFrame();
+            uint32_t shown = fixed >= 0 ? static_cast<uint32_t>(fixed) : sequence;
+            VeltoSimDrawScene(pixels, static_cast<int>(width), static_cast<int>(height), shown,
                               look);
             lock.lock();
             struct timespec ts;
@@ -776,6 +778,7 @@ void CVeltoSimCamera::ResetFaults() {
         m_nFailCount[i] = 0;
     }
     m_bStalled = false;
+    m_nFixedFrame = -1;
 }
 
 int CVeltoSimCamera::TakeFault(VeltoSimCameraCall call) {

@@ -33,7 +33,11 @@ public:
     // While stalled no frame is delivered, so waits for one time out.
     void SetStalled(bool stalled);
     bool IsStalled() const { return m_bStalled; }
-    // Clears injected faults and the stall.
+    // Every frame shows the scene of frame number n (its code says n), so a
+    // test knows the exact picture; -1 returns to the moving scene.
+    void SetFixedFrame(long n) { m_nFixedFrame = n; }
+    long FixedFrame() const { return m_nFixedFrame; }
+    // Clears injected faults, the stall and a fixed frame.
     void ResetFaults();
 
     // Handles not yet destroyed (a handle lives while its node is open or
@@ -63,6 +67,7 @@ private:
     int m_nFailErr[3] = {0, 0, 0};
     int m_nFailCount[3] = {0, 0, 0};
     std::atomic<bool> m_bStalled{false};
+    std::atomic<long> m_nFixedFrame{-1};
     std::atomic<int> m_nLiveHandles{0};
     std::atomic<int> m_nLiveMappings{0};
     std::atomic<long long> m_nFramesCaptured{0};

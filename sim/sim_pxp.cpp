@@ -841,3 +841,8 @@ void CVeltoSimPxp::Reset() {
     std::lock_guard<std::mutex> lock(m_pState->mutex);
     m_pState->Reset();
 }
+
+int CVeltoSimPxp::CurrentOutput() {
+    std::lock_guard<std::mutex> lock(m_pState->mutex);
+    return m_pState->output;
+}

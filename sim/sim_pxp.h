@@ -50,6 +50,9 @@ public:
     // Puts the device back to its power-on state (tests, board init).
     void Reset();
 
+    // The selected output (0: video visible).
+    int CurrentOutput();
+
     struct State;
     State& GetState() { return *m_pState; }
 
