@@ -51,6 +51,12 @@ public:
     long long FramesLost() const { return m_nFramesLost; }
     int StreamOnCount() const { return m_nStreamOns; }
 
+    // Monotonic time in microseconds at which the frame with this sequence
+    // number of the current stream was filled; -1 when no longer known (the
+    // last 256 frames are kept).
+    long long CaptureMicros(uint32_t sequence);
+    void NoteCapture(uint32_t sequence, long long micros);
+
     // Consumes one injected fault of the given kind; 0 when none is pending.
     int TakeFault(VeltoSimCameraCall call);
 
@@ -68,6 +74,11 @@ private:
     int m_nFailCount[3] = {0, 0, 0};
     std::atomic<bool> m_bStalled{false};
     std::atomic<long> m_nFixedFrame{-1};
+    struct Capture {
+        uint32_t sequence = 0;
+        long long micros = -1;
+    };
+    Capture m_captures[256];
     std::atomic<int> m_nLiveHandles{0};
     std::atomic<int> m_nLiveMappings{0};
     std::atomic<long long> m_nFramesCaptured{0};
