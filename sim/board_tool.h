@@ -1,5 +1,6 @@
-// Subcommands of velto-board that talk to a running program over the
-// control channel (keys, screenshots, the window tree).
+// The commands of velto-board, for the tool itself and for the launcher's
+// scripts: changing the board and talking to a running program over the
+// control channel (keys, screenshots, the window tree, virtual time).
 #pragma once
 
 #include <string>
@@ -8,3 +9,9 @@
 // Runs "key NAME [down|up]", "screenshot FILE" or "ui" against the program
 // running in runDir. Returns the tool's exit code; prints diagnostics.
 int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args);
+
+// The tool's usage text.
+extern const char kVeltoBoardUsage[];
+// Runs one velto-board command (args[0] is its name) on the board of the
+// absolute run directory runDir. Returns the tool's exit code.
+int VeltoBoardCommand(const std::string& runDir, const std::vector<std::string>& args);

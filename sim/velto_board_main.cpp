@@ -1,63 +1,13 @@
 // velto-board: changes and inspects a simulated board directory.
 //   velto-board [--dir RUNDIR] COMMAND [ARGS]   (board root: RUNDIR/board)
+#include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <unistd.h>
 
-#include <limits.h>
 #include <string>
 #include <vector>
 
 #include "sim/board_tool.h"
-#include "sim/sim_board_state.h"
-#include "sim/sim_camera_control.h"
-#include "sim/sim_files.h"
-#include "sim/sim_mounts.h"
-
-namespace {
-
-const char kUsage[] =
-    "usage: velto-board [--dir RUNDIR] COMMAND\n"
-    "  init                      a fresh board\n"
-    "  battery MV | current UA   battery voltage (mV) and current (uA)\n"
-    "  charger on|off            supply on the USB power line\n"
-    "  hwversion N               board revision\n"
-    "  sd insert|remove          SD card\n"
-    "  pc connect|disconnect     a PC on the USB device port\n"
-    "  poweroff                  raise the power-off request\n"
-    "  tvcable in|out            TV-out cable\n"
-    "  camera plug|unplug        camera head\n"
-    "  free MOUNTPOINT KIB       free space of a mount (KIB -1: the real figure)\n"
-    "  led NAME                  brightness of an LED\n"
-    "  commands                  the shell commands the board has run\n"
-    "  state                     a summary of the board\n"
-    "  key NAME [down|up], screenshot FILE, ui, advance MS\n"
-    "                            talk to the running program\n";
-
-bool ParseNumber(const std::string& s, long& out) {
-    char* end = nullptr;
-    out = strtol(s.c_str(), &end, 10);
-    return !s.empty() && end != nullptr && *end == '\0';
-}
-
-int Usage() {
-    fputs(kUsage, stderr);
-    return 2;
-}
-
-int Result(bool ok) {
-    return ok ? 0 : 1;
-}
-
-int Choice(const std::vector<std::string>& a, const char* yes, const char* no, bool& out) {
-    if (a.size() != 2 || (a[1] != yes && a[1] != no)) {
-        return Usage();
-    }
-    out = a[1] == yes;
-    return -1;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     std::string runDir = ".";
@@ -67,14 +17,15 @@ int main(int argc, char** argv) {
         if (arg == "--dir" && i + 1 < argc) {
             runDir = argv[++i];
         } else if (arg == "-h" || arg == "--help") {
-            fputs(kUsage, stdout);
+            fputs(kVeltoBoardUsage, stdout);
             return 0;
         } else {
             a.push_back(arg);
         }
     }
     if (a.empty()) {
-        return Usage();
+        fputs(kVeltoBoardUsage, stderr);
+        return 2;
     }
     char abs[PATH_MAX];
     if (realpath(runDir.c_str(), abs) == nullptr) {
@@ -82,96 +33,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     runDir = abs;
-    const std::string root = runDir + "/board";
-    const std::string& cmd = a[0];
-    long n = 0;
-    bool on = false;
-    int rc;
-
-    if (cmd == "init" && a.size() == 1) {
-        return Result(VeltoSim::InitBoard(root));
-    }
-    if ((cmd == "battery" || cmd == "current" || cmd == "hwversion") && a.size() == 2) {
-        if (!ParseNumber(a[1], n) || n < 0) {
-            fprintf(stderr, "velto-board: %s needs a number, not '%s'\n", cmd.c_str(),
-                    a[1].c_str());
-            return 2;
-        }
-        if (cmd == "battery") {
-            return Result(VeltoSim::SetBatteryMillivolts(root, n));
-        }
-        if (cmd == "current") {
-            return Result(VeltoSim::SetBatteryCurrent(root, n));
-        }
-        return Result(VeltoSim::SetHwVersion(root, n));
-    }
-    if (cmd == "charger") {
-        if ((rc = Choice(a, "on", "off", on)) >= 0) {
-            return rc;
-        }
-        return Result(VeltoSim::SetCharger(root, on));
-    }
-    if (cmd == "sd") {
-        if ((rc = Choice(a, "insert", "remove", on)) >= 0) {
-            return rc;
-        }
-        return Result(on ? VeltoSim::InsertSdCard(root) : VeltoSim::RemoveSdCard(root));
-    }
-    if (cmd == "pc") {
-        if ((rc = Choice(a, "connect", "disconnect", on)) >= 0) {
-            return rc;
-        }
-        return Result(VeltoSim::ConnectPc(root, on));
-    }
-    if (cmd == "poweroff" && a.size() == 1) {
-        return Result(VeltoSim::RequestPowerOff(root));
-    }
-    if (cmd == "tvcable") {
-        if ((rc = Choice(a, "in", "out", on)) >= 0) {
-            return rc;
-        }
-        return Result(VeltoSim::SetTvCable(root, on));
-    }
-    if (cmd == "camera") {
-        if ((rc = Choice(a, "plug", "unplug", on)) >= 0) {
-            return rc;
-        }
-        if (!VeltoSim::IsDir(root + "/sim")) {
-            fprintf(stderr, "velto-board: no board at %s\n", root.c_str());
-            return 1;
-        }
-        return Result(VeltoSimCameraSetPlugged(root, on));
-    }
-    if (cmd == "free" && a.size() == 3) {
-        if (!ParseNumber(a[2], n) || a[1].empty() || a[1][0] != '/') {
-            return Usage();
-        }
-        if (!VeltoSim::IsDir(root + "/sim")) {
-            fprintf(stderr, "velto-board: no board at %s\n", root.c_str());
-            return 1;
-        }
-        VeltoSim::SetFreeKiB(root, a[1], n);
-        return 0;
-    }
-    if (cmd == "led" && a.size() == 2) {
-        long v = VeltoSim::LedValue(root, a[1]);
-        if (v < 0) {
-            fprintf(stderr, "velto-board: no LED %s\n", a[1].c_str());
-            return 1;
-        }
-        printf("%ld\n", v);
-        return 0;
-    }
-    if (cmd == "commands" && a.size() == 1) {
-        fputs(VeltoSim::ReadText(root + "/sim/commands.log").c_str(), stdout);
-        return 0;
-    }
-    if (cmd == "state" && a.size() == 1) {
-        fputs(VeltoSim::Summary(root).c_str(), stdout);
-        return VeltoSim::IsDir(root + "/sim") ? 0 : 1;
-    }
-    if (cmd == "key" || cmd == "screenshot" || cmd == "ui" || cmd == "advance") {
-        return VeltoBoardUiCommand(runDir, a);
-    }
-    return Usage();
+    return VeltoBoardCommand(abs, a);
 }
