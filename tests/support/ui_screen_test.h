@@ -30,6 +30,10 @@ protected:
         // The store's OTG descriptor belongs to the board of an earlier test.
         CVeltoSCSetting::GetInstance().DeinitFSLOTG();
         CVeltoSCSetting::GetInstance().InitFSLOTG();
+        // The shipped configuration with its languages, as on the device.
+        WriteFile(m_strRunDir + "/veltoscconf.xml",
+                  ReadFile(VELTO_SOURCE_DIR "/assets/veltoscconf.xml"));
+        CVeltoSCSetting::GetInstance().InitConfigFile();
     }
 
     std::string Root() const { return m_strRunDir + "/board"; }
