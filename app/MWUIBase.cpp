@@ -25,8 +25,22 @@ int CMWUIBase::MwRegisterUIControl(HINSTANCE hInstance, char* className) {
     return RegisterClass(&wc);
 }
 
+bool CMWUIBase::RegisterKind(HINSTANCE hInstance, const char* className, bool& registered) {
+    // The flag alone would outlive the toolkit's classes when it is closed
+    // and opened again, so the toolkit is asked as well.
+    if (!registered || !GetClassInfo(hInstance, className, nullptr)) {
+        registered = MwRegisterUIControl(hInstance, const_cast<char*>(className)) != 0 ||
+                     GetClassInfo(hInstance, className, nullptr);
+    }
+    m_sClassName = className;
+    return registered;
+}
+
 bool CMWUIBase::Init() {
-    m_hHwnd = CreateWindowEx(0, m_sClassName.c_str(), "", WS_VISIBLE, m_curRect.left, m_curRect.top,
+    // A control belongs inside its parent: as a top-level window it would
+    // vanish beneath the screen it was made for.
+    DWORD style = WS_VISIBLE | (m_hParent ? WS_CHILD : 0);
+    m_hHwnd = CreateWindowEx(0, m_sClassName.c_str(), "", style, m_curRect.left, m_curRect.top,
                              m_curRect.right - m_curRect.left, m_curRect.bottom - m_curRect.top,
                              m_hParent, nullptr, m_hInstance, nullptr);
     if (!m_hHwnd) {

@@ -14,8 +14,8 @@ public:
     // Destroys the window (Deinit).
     virtual ~CMWUIBase();
 
-    // Creates the window of m_sClassName and attaches the object; false when
-    // the window could not be created.
+    // Creates the window of m_sClassName (a child of the parent when one is
+    // given) and attaches the object; false when it could not be created.
     virtual bool Init();
     // Destroys the window if any; safe to call twice.
     virtual void Deinit();
@@ -24,6 +24,10 @@ public:
     // Stores className and registers the class for this kind of control;
     // returns the RegisterClass result (0 when it failed or existed).
     int MwRegisterUIControl(HINSTANCE hInstance, char* className);
+    // Stores className for this instance and registers the class unless the
+    // toolkit already has it; registered is the kind's own flag. True when
+    // the class exists afterwards.
+    bool RegisterKind(HINSTANCE hInstance, const char* className, bool& registered);
     // ShowWindow on the control's window; FALSE without a window.
     BOOL Show(int nCmdShow);
     // True while the window has WS_VISIBLE.

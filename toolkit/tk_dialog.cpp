@@ -261,7 +261,9 @@ BOOL IsDialogMessage(HWND dialog, MSG* msg) {
         return FALSE;
     }
     LRESULT code = SendMessage(msg->hwnd, WM_GETDLGCODE, msg->wParam, (LPARAM)msg);
-    if (code & DLGC_WANTALLKEYS) {
+    // Our screens have no tab stops or buttons to navigate: a window that
+    // asks for no dialog handling at all handles its keys itself.
+    if (code == 0 || (code & DLGC_WANTALLKEYS)) {
         return FALSE;
     }
     if (msg->message != WM_KEYDOWN) {

@@ -81,7 +81,9 @@ std::shared_ptr<CFontFace> CFontFace::Open(const std::string& file, int height, 
     }
     std::shared_ptr<CFontFace> f(new CFontFace());
     f->m_pFace = face;
-    f->m_bBold = bold;
+    // A bold request on a face that is bold already takes the face as it is:
+    // emboldening it again would widen the text past the boxes made for it.
+    f->m_bBold = bold && !(face->style_flags & FT_STYLE_FLAG_BOLD);
     f->m_nAscent = (int)((face->size->metrics.ascender + 63) >> 6);
     f->m_nDescent = (int)((-face->size->metrics.descender + 63) >> 6);
     if (f->m_nAscent + f->m_nDescent < 1) {

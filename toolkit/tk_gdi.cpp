@@ -200,13 +200,15 @@ HPEN CreatePen(int style, int width, COLORREF color) {
 }
 
 HFONT CreateFont(int height, int, int, int, int weight, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
-                 DWORD, DWORD, LPCSTR face) {
+                 DWORD, DWORD pitchAndFamily, LPCSTR face) {
     MakeStock();
     int h = height < 0 ? -height : height;
     if (h == 0) {
         h = 14;
     }
-    bool bold = weight >= FW_BOLD;
+    // Pitch-and-family values fit in one byte; the screens pass their bold
+    // weight (700) in that argument, so a weight found there counts too.
+    bool bold = weight >= FW_BOLD || pitchAndFamily >= FW_BOLD;
     auto f = LoadFace(face ? face : "", h, bold);
     auto o = std::make_unique<CGdiObject>();
     o->kind = ObjKind::Font;

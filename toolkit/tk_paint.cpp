@@ -45,7 +45,9 @@ BOOL UpdateWindow(HWND hwnd) {
     if (!w) {
         return FALSE;
     }
-    if (!RectEmpty(w->update) && IsShown(w)) {
+    // Controls change their own state and then ask to be shown as they are
+    // now, without marking anything invalid first: paint whenever visible.
+    if (IsShown(w)) {
         MSG msg{hwnd, WM_PAINT, 0, 0, 0, {0, 0}};
         DispatchMessage(&msg);
     }
@@ -56,6 +58,12 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     CWindow* w = Find(hwnd);
     if (!w || !ps) {
         return nullptr;
+    }
+    if (RectEmpty(w->update)) {
+        // A paint asked for directly (WM_PAINT sent, UpdateWindow) with
+        // nothing invalid repaints the whole window, background included.
+        w->update = RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
+        w->erase = true;
     }
     RECT sr = ScreenRect(w);
     CRegion clip = VisibleRegion(w);

@@ -160,6 +160,8 @@ HWND CreateDesktop(int w, int h) {
     win->proc = DesktopProc;
     win->rect = RECT{0, 0, w, h};
     win->style = WS_VISIBLE;
+    // Screens made "with the desktop's instance" need a real one.
+    win->instance = MwGetInstance();
     win->update = win->rect;
     win->erase = true;
     Table()[reinterpret_cast<uintptr_t>(handle)] = std::move(win);
@@ -200,6 +202,23 @@ WORD RegisterClass(const WNDCLASS* wc) {
     cls->background = wc->hbrBackground;
     Classes()[key] = std::move(cls);
     return (WORD)(Classes().size() + 0xC000);
+}
+
+BOOL GetClassInfo(HINSTANCE, LPCSTR className, WNDCLASS* wc) {
+    CWindowClass* cls = className ? FindClass(className) : nullptr;
+    if (!cls) {
+        return FALSE;
+    }
+    if (wc) {
+        *wc = WNDCLASS{};
+        wc->style = cls->style;
+        wc->lpfnWndProc = cls->proc;
+        wc->cbWndExtra = cls->cbWndExtra;
+        wc->hInstance = cls->instance;
+        wc->hbrBackground = cls->background;
+        wc->lpszClassName = cls->name.c_str();
+    }
+    return TRUE;
 }
 
 BOOL UnregisterClass(LPCSTR className, HINSTANCE) {

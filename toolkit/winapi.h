@@ -447,6 +447,10 @@ int MwSetTextCoding(int coding);
 // already registered.
 WORD RegisterClass(const WNDCLASS* wc);
 BOOL UnregisterClass(LPCSTR className, HINSTANCE hInstance);
+// TRUE when the class is registered (its description into wc when not null).
+// Classes go with MwClose, so a program that may see the toolkit reopened
+// asks here rather than remembering its own registration.
+BOOL GetClassInfo(HINSTANCE hInstance, LPCSTR className, WNDCLASS* wc);
 // Creates a window; null when the class is unknown or the parent is not a
 // window. WM_NCCREATE/WM_CREATE are sent before it returns; a WM_CREATE
 // result of -1 destroys it again and gives null.
@@ -517,8 +521,10 @@ BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessage(const MSG* msg);
 LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT DefDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// Routes keys of a modal dialog as Win32 does: keys the focus window does not
-// claim with WM_GETDLGCODE become IDOK/IDCANCEL commands. TRUE when handled.
+// Routes keys of a modal dialog: a focus window that answers WM_GETDLGCODE
+// with 0 (does not answer it) gets every key as it is; one that answers a
+// code without DLGC_WANTALLKEYS gets Enter/Escape as IDOK/IDCANCEL commands
+// and arrows only with DLGC_WANTARROWS. TRUE when handled.
 BOOL IsDialogMessage(HWND dialog, MSG* msg);
 
 // Runs a modal dialog: every template is an empty full-screen dialog. The

@@ -270,8 +270,8 @@ def write_jpeg(c, path):
 def rec():  # recording mark over the live picture
     c = Canvas(49, 22)
     c.round_rect(0, 0, 49, 22, 5, BLACK, 150)
-    c.ellipse(11, 11, 7, 7, RED)
-    c.text("REC", 21, 4, 2, WHITE)
+    c.ellipse(8, 11, 5, 5, RED)
+    c.text("REC", 14, 4, 2, WHITE)  # 34 wide: ends at 48 inside the 49
     return c
 
 

@@ -254,4 +254,74 @@ TEST_F(UiFrameworkTest, PixmapsFollowTheFormatTable) {
     EXPECT_EQ(nullptr, Velto::LoadImage("img/none.png"));
 }
 
+// A kind that registers as the status controls do, through RegisterKind.
+class CKindCtrl : public CMWUIBase {
+public:
+    static CKindCtrl* CreateNew(HINSTANCE inst, HWND parent, int x, int y, int w, int h) {
+        static bool registered = false;
+        CKindCtrl* c = new CKindCtrl(inst, parent, x, y, w, h);
+        c->RegisterKind(inst, "VeltoKindCtrl", registered);
+        if (!c->Init()) {
+            delete c;
+            return nullptr;
+        }
+        return c;
+    }
+    LRESULT WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_ERASEBKGND) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FastFillRect((HDC)wParam, &rc, 0xFF00FF00u);
+            return 1;
+        }
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+    }
+
+private:
+    using CMWUIBase::CMWUIBase;
+};
+
+TEST_F(UiFrameworkTest, ControlsAreChildrenOfTheirScreenAndStayAboveIt) {
+    HWND screen = CreateWindowEx(0, "STATIC", "", WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
+                                 MwGetInstance(), nullptr);
+    CKindCtrl* c = CKindCtrl::CreateNew(MwGetInstance(), screen, 100, 50, 20, 10);
+    ASSERT_TRUE(c);
+    EXPECT_TRUE(GetWindowLong(c->m_hHwnd, GWL_STYLE) & WS_CHILD);
+    EXPECT_EQ(screen, GetParent(c->m_hHwnd));
+    // Raising the screen (as a dialog does when it activates) keeps the
+    // control on top of it, in the screen's coordinates.
+    BringWindowToTop(screen);
+    SetActiveWindow(screen);
+    MwPumpMessages();
+    EXPECT_EQ(0x00FF00u, Ui(105, 55));
+    MoveWindow(screen, 10, 10, 300, 220, TRUE);
+    MwPumpMessages();
+    RECT r;
+    GetWindowRect(c->m_hHwnd, &r);
+    EXPECT_EQ(110, r.left);
+    EXPECT_EQ(0x00FF00u, Ui(115, 65));
+    // Destroying the screen takes the control's window with it.
+    DestroyWindow(screen);
+    EXPECT_FALSE(IsWindow(c->m_hHwnd));
+    delete c;
+}
+
+TEST_F(UiFrameworkTest, ControlKindsWorkAgainAfterTheToolkitIsReopened) {
+    HWND screen = CreateWindowEx(0, "STATIC", "", WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
+                                 MwGetInstance(), nullptr);
+    CKindCtrl* a = CKindCtrl::CreateNew(MwGetInstance(), screen, 0, 0, 5, 5);
+    ASSERT_TRUE(a);
+    delete a;
+    MwClose();
+    ASSERT_TRUE(MwOpen());
+    screen = CreateWindowEx(0, "STATIC", "", WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
+                            MwGetInstance(), nullptr);
+    CKindCtrl* b = CKindCtrl::CreateNew(MwGetInstance(), screen, 0, 0, 5, 5);
+    ASSERT_TRUE(b);
+    char cls[32];
+    GetClassName(b->m_hHwnd, cls, sizeof cls);
+    EXPECT_STREQ("VeltoKindCtrl", cls);
+    delete b;
+}
+
 }  // namespace

@@ -222,9 +222,15 @@ TEST_F(DialogLoopTest, KeysGoToTheInnermostDialogAsItsDialogCodeAsks) {
     EXPECT_EQ(1, DialogBoxParam(MwGetInstance(), MAKEINTRESOURCE(103), nullptr, KeyProc, 0));
     EXPECT_EQ((std::vector<std::string>{"key13", "key37", "key112"}), g_keys);
 
-    // Without a claim, Enter is the IDOK command and unclaimed arrows vanish.
+    // A window that answers no code at all gets its keys as they are.
     g_keys.clear();
     g_dlgCode = 0;
+    EXPECT_EQ(1, DialogBoxParam(MwGetInstance(), MAKEINTRESOURCE(103), nullptr, KeyProc, 0));
+    EXPECT_EQ((std::vector<std::string>{"key13", "key37", "key112"}), g_keys);
+
+    // A code without a claim: Enter is the IDOK command, arrows vanish.
+    g_keys.clear();
+    g_dlgCode = DLGC_WANTCHARS;
     EXPECT_EQ(1, DialogBoxParam(MwGetInstance(), MAKEINTRESOURCE(103), nullptr, KeyProc, 0));
     EXPECT_EQ((std::vector<std::string>{"cmd1", "key112"}), g_keys);
 }
