@@ -11,7 +11,7 @@
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
 
-std::atomic<bool> videoflag{false};
+std::atomic<bool> videoflag{true};  // no screen covers the live view at start
 
 namespace {
 
