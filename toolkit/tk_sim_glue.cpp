@@ -69,6 +69,11 @@ static bool Handle(const std::string& request, std::string& reply) {
 }
 
 void StartSimGlue() {
+    // A board prepared for stepped tests runs its program on virtual time,
+    // which only "advance" requests move.
+    if (::access(CVeltoSimBoard::GetInstance().SimFile("virtual_clock").c_str(), F_OK) == 0) {
+        MwClockSetVirtual(true, false);
+    }
     CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(
         [](const uint32_t* px, int w, int h, int stride) { MwSetOverlay(px, w, h, stride); });
     g_pServer = new CVeltoSimControlServer();
