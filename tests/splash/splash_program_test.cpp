@@ -103,7 +103,14 @@ protected:
 TEST_F(SplashTest, ThePictureFillsTheScreenFor1500MsAndKeysAreOnlyPrinted) {
     InstallPicture();
     Start();
-    Picture shot = Screenshot();
+    // The window is in the tree before its first paint.
+    Picture shot;
+    VeltoTest::WaitUntil(
+        [&] {
+            shot = Screenshot();
+            return !shot.pixels.empty() && shot.At(160, 70) == 0xFFFFFFu;
+        },
+        3000);
     ASSERT_EQ(shot.width, 320);
     ASSERT_EQ(shot.height, 240);
     // The picture: white power sign on black.
