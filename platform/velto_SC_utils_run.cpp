@@ -2,6 +2,8 @@
 // output and logs its standard error.
 #include <errno.h>
 #include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
 #include <string.h>
 #include <sys/select.h>
 #include <sys/wait.h>
@@ -84,7 +86,84 @@ void LogLines(const char* program, const char* stream, char* chunk) {
     }
 }
 
-[[noreturn]] void RunChild(RunProgramPipe& pipe, char* const* argv) {
+// What the child needs, made before fork: in a threaded caller another
+// thread may hold the allocator or stdio locks at the moment of fork, so the
+// child must not allocate, format or print (only async-signal-safe calls).
+struct ChildPlan {
+    std::vector<std::string> hostArgs;  // argv with board paths mapped
+    std::vector<char*> argv;
+    std::string notFound;    // "program '%s' not found\n" with its log prefix
+    std::string execFailed;  // "%s:%d exec of program '%s' failed\n"
+    std::string nullFailed;  // "%s:%d open /dev/null failed: " (errno follows)
+};
+
+std::string Format(DEBUGLEVEL level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+std::string Format(DEBUGLEVEL level, const char* format, ...) {
+    char buf[kCommandMax + 128];
+    int n = snprintf(buf, sizeof buf, "%s ", VeltoDebugPrefix(level));
+    va_list args;
+    va_start(args, format);
+    vsnprintf(buf + n, sizeof buf - static_cast<size_t>(n), format, args);
+    va_end(args);
+    return buf;
+}
+
+void PlanChild(char* const* argv, ChildPlan& plan) {
+    for (size_t i = 0; argv[i] != nullptr; ++i) {
+        plan.hostArgs.push_back(Board().MapPath(argv[i]));
+    }
+    for (std::string& a : plan.hostArgs) {
+        plan.argv.push_back(&a[0]);
+    }
+    plan.argv.push_back(nullptr);
+    plan.notFound = Format(DBG_LV_NORMAL, "program '%s' not found\n", argv[0]);
+    plan.execFailed = Format(DBG_LV_ERROR, "%s:%d exec of program '%s' failed\n", "run_program",
+                             __LINE__, argv[0]);
+    plan.nullFailed =
+        Format(DBG_LV_ERROR, "%s:%d open /dev/null failed: ", "run_program", __LINE__);
+}
+
+void WriteAll(int fd, const char* text, size_t len) {
+    while (len > 0) {
+        ssize_t n = write(fd, text, len);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        text += n;
+        len -= static_cast<size_t>(n);
+    }
+}
+
+// errno in decimal, without printf: strerror is not async-signal-safe.
+void WriteErrno(int fd, int err) {
+    char digits[24];
+    size_t i = sizeof digits;
+    digits[--i] = '\n';
+    unsigned v = err < 0 ? 0u : static_cast<unsigned>(err);
+    do {
+        digits[--i] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0 && i > 6);
+    memcpy(&digits[i -= 6], "errno ", 6);
+    WriteAll(fd, digits + i, sizeof digits - i);
+}
+
+// Puts fd on target for the program; dup2 leaves close-on-exec off on target.
+void MoveTo(int fd, int target) {
+    if (fd == target) {
+        fcntl(fd, F_SETFD, 0);
+    } else {
+        dup2(fd, target);
+        close(fd);
+    }
+}
+
+// Only async-signal-safe calls from here to exec.
+[[noreturn]] void RunChild(const RunProgramPipe& pipe, const ChildPlan& plan) {
     if (pipe.stdoutRead > 0) {
         close(pipe.stdoutRead);
     }
@@ -93,8 +172,9 @@ void LogLines(const char* program, const char* stream, char* chunk) {
     }
     int null = open("/dev/null", O_RDWR);
     if (null <= 0) {
-        velto_printf(DBG_LV_ERROR, "%s:%d open /dev/null failed: %s\n", "run_program", __LINE__,
-                     strerror(errno));
+        int err = errno;
+        WriteAll(1, plan.nullFailed.data(), plan.nullFailed.size());
+        WriteErrno(1, err);
     } else {
         dup2(null, 0);
         if (pipe.stdoutWrite < 0) {
@@ -103,24 +183,20 @@ void LogLines(const char* program, const char* stream, char* chunk) {
         if (pipe.stderrWrite < 0) {
             dup2(null, 2);
         }
-        close(null);
+        if (null > 2) {
+            close(null);
+        }
     }
     if (pipe.stdoutWrite >= 0) {
-        dup2(pipe.stdoutWrite, 1);
-        close(pipe.stdoutWrite);
+        MoveTo(pipe.stdoutWrite, 1);
     }
     if (pipe.stderrWrite >= 0) {
-        dup2(pipe.stderrWrite, 2);
-        close(pipe.stderrWrite);
+        MoveTo(pipe.stderrWrite, 2);
     }
-    Board().Execvp(argv[0], argv);
-    if (errno == ENOENT || errno == ENOTDIR) {
-        velto_printf(DBG_LV_NORMAL, "program '%s' not found\n", argv[0]);
-    } else {
-        velto_printf(DBG_LV_ERROR, "%s:%d exec of program '%s' failed\n", "run_program", __LINE__,
-                     argv[0]);
-    }
-    fflush(stdout);
+    CVeltoBoard::ExecvpMapped(plan.argv[0], plan.argv.data());
+    const std::string& message =
+        (errno == ENOENT || errno == ENOTDIR) ? plan.notFound : plan.execFailed;
+    WriteAll(1, message.data(), message.size());
     _exit(1);
 }
 
@@ -139,9 +215,14 @@ int run_program(RunProgramPipe& pipe, const char* command, char* result, size_t 
     const char* program = argv[0];
     velto_printf(DBG_LV_NORMAL, "'%s'\n", command);
 
+    ChildPlan plan;
+    PlanChild(argv.data(), plan);
+
+    // Close-on-exec: a program another thread starts meanwhile must not hold
+    // a write end, or our reads would wait for it to end too.
     int fds[2];
     if (result != nullptr) {
-        if (::pipe(fds) != 0) {
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
             velto_printf(DBG_LV_ERROR, "%s:%d pipe failed: %s\n", "run_program", __LINE__,
                          strerror(errno));
             return -1;
@@ -149,7 +230,7 @@ int run_program(RunProgramPipe& pipe, const char* command, char* result, size_t 
         pipe.stdoutRead = fds[0];
         pipe.stdoutWrite = fds[1];
     }
-    if (::pipe(fds) != 0) {
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
         velto_printf(DBG_LV_ERROR, "%s:%d pipe failed: %s\n", "run_program", __LINE__,
                      strerror(errno));
         CloseFd(pipe.stdoutRead);
@@ -171,7 +252,7 @@ int run_program(RunProgramPipe& pipe, const char* command, char* result, size_t 
         return -1;
     }
     if (pid == 0) {
-        RunChild(pipe, argv.data());
+        RunChild(pipe, plan);
     }
 
     bool error = false;

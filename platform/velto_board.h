@@ -15,6 +15,7 @@
 #include <sys/statfs.h>
 #include <sys/types.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -59,8 +60,14 @@ public:
     // Shell command, as system(3): returns the wait status, -1 on failure.
     virtual int System(const char* command) = 0;
     // Replaces the calling (child) process, as execvp(3); board paths among
-    // the arguments are mapped. Returns only on failure.
+    // the arguments are mapped. Returns only on failure. Mapping allocates, so
+    // this is only for the child of a single-threaded process.
     virtual int Execvp(const char* file, char* const argv[]) = 0;
+    // For the child of a threaded process, which may only make
+    // async-signal-safe calls: the parent maps every argument (and the file)
+    // with MapPath before fork, the child calls this, which is execvp(3) and
+    // nothing else.
+    static int ExecvpMapped(const char* file, char* const argv[]) { return ::execvp(file, argv); }
 
     // Clock: time(2) and setting the system clock (stime).
     virtual time_t Time(time_t* t) = 0;

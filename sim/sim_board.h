@@ -12,6 +12,10 @@
 //   sim/rtc           the RTC's broken-down time
 //   sim/tvcable       "1" when a TV cable is plugged
 //   sim/watchdog      count of keep-alives received
+//   sim/fbmode        "WIDTH HEIGHT BPP" last set on /dev/fb0 (absent: the
+//                     panel of etc/lcdparams at 32 bpp)
+//   sim/virtual_clock present: windowed programs run on virtual time, moved
+//                     only by "advance" requests
 #pragma once
 
 #include <sys/types.h>

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "sim/sim_board.h"
+#include "sim/sim_files.h"
 
 void VeltoSimPanelSize(const std::string& lcdparams, int* width, int* height) {
     *width = 320;
@@ -23,39 +24,69 @@ void VeltoSimPanelSize(const std::string& lcdparams, int* width, int* height) {
     }
 }
 
+namespace {
+
+const int kMaxSide = 4096;
+
+bool ModeOk(int width, int height, int bpp) {
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+           (bpp == 16 || bpp == 32);
+}
+
+}  // namespace
+
 class CVeltoSimFbHandle : public CVeltoSimHandle {
 public:
     explicit CVeltoSimFbHandle(std::shared_ptr<CVeltoSimFramebuffer> fb) : m_fb(std::move(fb)) {}
 
     int Ioctl(unsigned long request, void* arg) override {
-        int w, h;
-        m_fb->Size(&w, &h);
+        int w, h, bpp;
+        m_fb->Size(&w, &h, &bpp);
         switch (request) {
             case FBIOGET_VSCREENINFO: {
                 fb_var_screeninfo* var = static_cast<fb_var_screeninfo*>(arg);
                 memset(var, 0, sizeof *var);
                 var->xres = var->xres_virtual = (uint32_t)w;
                 var->yres = var->yres_virtual = (uint32_t)h;
-                var->bits_per_pixel = 32;
-                var->red = fb_bitfield{16, 8, 0};
-                var->green = fb_bitfield{8, 8, 0};
-                var->blue = fb_bitfield{0, 8, 0};
-                var->transp = fb_bitfield{24, 8, 0};
+                var->bits_per_pixel = (uint32_t)bpp;
+                if (bpp == 16) {
+                    var->red = fb_bitfield{11, 5, 0};
+                    var->green = fb_bitfield{5, 6, 0};
+                    var->blue = fb_bitfield{0, 5, 0};
+                } else {
+                    var->red = fb_bitfield{16, 8, 0};
+                    var->green = fb_bitfield{8, 8, 0};
+                    var->blue = fb_bitfield{0, 8, 0};
+                    var->transp = fb_bitfield{24, 8, 0};
+                }
                 return 0;
             }
             case FBIOGET_FSCREENINFO: {
                 fb_fix_screeninfo* fix = static_cast<fb_fix_screeninfo*>(arg);
                 memset(fix, 0, sizeof *fix);
                 snprintf(fix->id, sizeof fix->id, "velto-sim-fb");
-                fix->line_length = (uint32_t)w * 4;
-                fix->smem_len = (uint32_t)(w * h * 4);
+                fix->line_length = (uint32_t)(w * bpp / 8);
+                fix->smem_len = (uint32_t)(w * h * bpp / 8);
                 fix->visual = FB_VISUAL_TRUECOLOR;
                 return 0;
             }
-            case FBIOPUT_VSCREENINFO:
+            case FBIOPUT_VSCREENINFO: {
+                fb_var_screeninfo* var = static_cast<fb_var_screeninfo*>(arg);
+                // As the driver does, a refused mode leaves the old one and
+                // FB_ACTIVATE_TEST only asks whether the mode would do.
+                if ((var->activate & FB_ACTIVATE_MASK) == FB_ACTIVATE_TEST) {
+                    return ModeOk((int)var->xres, (int)var->yres, (int)var->bits_per_pixel)
+                               ? 0
+                               : (errno = EINVAL, -1);
+                }
+                if (!m_fb->SetMode((int)var->xres, (int)var->yres, (int)var->bits_per_pixel)) {
+                    errno = EINVAL;
+                    return -1;
+                }
+                return 0;
+            }
             case FBIOBLANK:
             case FBIOPAN_DISPLAY:
-                // The mode follows lcdparams; setting it is accepted.
                 return 0;
             default:
                 errno = ENOTTY;
@@ -85,11 +116,33 @@ std::unique_ptr<CVeltoSimHandle> CVeltoSimFramebuffer::Open(int flags, int* err)
     return std::make_unique<CVeltoSimFbHandle>(GetInstance());
 }
 
-void CVeltoSimFramebuffer::Size(int* width, int* height) {
-    std::ifstream in(CVeltoSimBoard::GetInstance().Root() + "/etc/lcdparams");
-    std::string line;
-    std::getline(in, line);
-    VeltoSimPanelSize(line, width, height);
+void CVeltoSimFramebuffer::Size(int* width, int* height, int* bpp) {
+    CVeltoSimBoard& board = CVeltoSimBoard::GetInstance();
+    int w = 0, h = 0, depth = 0;
+    std::ifstream mode(board.SimFile("fbmode"));
+    if (mode >> w >> h >> depth && ModeOk(w, h, depth)) {
+        *width = w;
+        *height = h;
+    } else {
+        std::ifstream in(board.Root() + "/etc/lcdparams");
+        std::string line;
+        std::getline(in, line);
+        VeltoSimPanelSize(line, width, height);
+        depth = 32;
+    }
+    if (bpp) {
+        *bpp = depth;
+    }
+}
+
+bool CVeltoSimFramebuffer::SetMode(int width, int height, int bpp) {
+    if (!ModeOk(width, height, bpp)) {
+        return false;
+    }
+    CVeltoSimBoard& board = CVeltoSimBoard::GetInstance();
+    return VeltoSim::WriteText(
+        board.SimFile("fbmode"),
+        std::to_string(width) + " " + std::to_string(height) + " " + std::to_string(bpp) + "\n");
 }
 
 int CVeltoSimFramebuffer::MemoryFd(size_t size) {

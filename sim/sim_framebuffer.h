@@ -1,7 +1,11 @@
-// The simulated framebuffer /dev/fb0: 32 bpp, its size from the output in
-// board/etc/lcdparams (320 x 240 for lq035, 720 x 576 for tvenc_pal,
-// 720 x 480 for tvenc_ntsc), mappable pixel memory, and the video overlay
-// plane that the simulated PXP output writes.
+// The simulated framebuffer /dev/fb0: its mode, mappable pixel memory, and
+// the video overlay plane that the simulated PXP output writes.
+//
+// The mode set with FBIOPUT_VSCREENINFO is kept in board/sim/fbmode
+// ("WIDTH HEIGHT BPP"), so it outlives the program that set it, as on the
+// device: keeper sets it, the next program started reads it back. Until a
+// mode is set the panel named in board/etc/lcdparams gives the size (320 x 240
+// for lq035, 720 x 576 for tvenc_pal, 720 x 480 for tvenc_ntsc) at 32 bpp.
 #pragma once
 
 #include <stdint.h>
@@ -26,8 +30,10 @@ public:
 
     std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override;
 
-    // Current size, read from board/etc/lcdparams.
-    void Size(int* width, int* height);
+    // Current mode: the one last set, else the panel's.
+    void Size(int* width, int* height, int* bpp = nullptr);
+    // Sets the mode; false for a size or depth the display cannot show.
+    bool SetMode(int width, int height, int bpp);
 
     // The overlay plane (any thread): a 0xAARRGGBB picture. The last one is
     // kept and handed to the sink, which the running display installs.

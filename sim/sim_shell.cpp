@@ -298,6 +298,18 @@ int CVeltoSimShell::NandFormat(const std::vector<std::string>& args) {
 }
 
 int CVeltoSimShell::RunProgram(const std::string& hostPath, const std::vector<std::string>& words) {
+    // Everything is mapped before fork: the caller may be threaded (keeper
+    // runs its main program while its cable thread runs), so the child may
+    // only exec.
+    std::vector<std::string> mapped;
+    for (const std::string& w : words) {
+        mapped.push_back(m_board.MapPath(w));
+    }
+    std::vector<char*> argv;
+    for (std::string& a : mapped) {
+        argv.push_back(&a[0]);
+    }
+    argv.push_back(nullptr);
     fflush(stdout);
     fflush(stderr);
     pid_t pid = fork();
@@ -305,15 +317,6 @@ int CVeltoSimShell::RunProgram(const std::string& hostPath, const std::vector<st
         return -1;
     }
     if (pid == 0) {
-        std::vector<std::string> mapped;
-        for (const std::string& w : words) {
-            mapped.push_back(m_board.MapPath(w));
-        }
-        std::vector<char*> argv;
-        for (std::string& a : mapped) {
-            argv.push_back(&a[0]);
-        }
-        argv.push_back(nullptr);
         execv(hostPath.c_str(), argv.data());
         _exit(127);
     }
