@@ -1,7 +1,7 @@
 // The yes/no question: what it shows and what each key sequence answers.
-#include "browser/screen_script.h"
 #include "browser/velto_UI_DlgMsgBox.h"
 #include "support/ui_screen_test.h"
+#include "tests/browser/screen_script.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The warning screens: what closes each kind, what they show, and the
 // goodbye program started once when power-off is asked for under them.
-#include "browser/screen_script.h"
 #include "browser/velto_UI_DlgWarning.h"
 #include "platform/velto_SC_utils.h"
 #include "sim/sim_board_state.h"
 #include "support/ui_screen_test.h"
+#include "tests/browser/screen_script.h"
 
 namespace {
 
