@@ -348,3 +348,30 @@ TEST_F(CamRecTest, PictureWithoutAPictureSizedFrameIsGivenUp) {
 }
 
 }  // namespace
+
+namespace {
+
+// The media player feeds the PXP with whatever a file holds: only a frame
+// of the display's size is converted, and nothing before the PXP streams.
+TEST_F(CamRecTest, ThePxpTakesOnlyWholeDisplayFrames) {
+    CV4L2_MXSPXPCTRL& pxp = CV4L2_MXSPXPCTRL::GetInstance();
+    std::vector<char> frame(320 * 240 * 2, 0x40);
+    long long shown = CVeltoSimPxp::GetInstance()->FramesShown();
+    pxp.EnqueuePXPBuf(frame.data(), static_cast<unsigned>(frame.size()));  // not streaming
+    ASSERT_TRUE(pxp.Start(320, 240));
+    pxp.ChangeToPXP(true);
+    std::vector<char> big(640 * 480 * 2, 0x40);
+    pxp.EnqueuePXPBuf(big.data(), static_cast<unsigned>(big.size()));
+    pxp.EnqueuePXPBuf(frame.data(), 1000);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Only the buffer queued at stream start has passed.
+    long long afterStart = CVeltoSimPxp::GetInstance()->FramesShown();
+    EXPECT_LE(afterStart - shown, 1);
+    pxp.EnqueuePXPBuf(frame.data(), static_cast<unsigned>(frame.size()));
+    EXPECT_TRUE(
+        WaitFor([&] { return CVeltoSimPxp::GetInstance()->FramesShown() > afterStart; }, 2000));
+    pxp.Close();
+    EXPECT_FALSE(pxp.IsStreaming());
+}
+
+}  // namespace
