@@ -423,7 +423,13 @@ void CVeltoSCMain::CameraStep() {
                 break;
             }
             if (!CheckCamConnected()) {
-                ResumeCamera();
+                // A running controller's camera thread searches by itself; a
+                // restart on every tick would block the GUI in the camera
+                // port's reset (close to a second) for as long as no head is
+                // plugged.
+                if (!m_camctrl || !m_camctrl->IsRunning()) {
+                    ResumeCamera();
+                }
                 break;
             }
             m_camctrl->SetColorOrBlack(CVeltoSCSetting::GetInstance().GetColorful());

@@ -76,6 +76,9 @@ public:
     void StopRecordAVI();
     bool IsAVIRecording() const;
     UVC_STATUS GetUVCStatus() const;
+    // True while the controller thread runs (the camera's own thread then
+    // keeps looking for a head by itself).
+    bool IsRunning() const { return m_bHasThread && !m_bExitThread; }
 
     // The recorder (tests and benchmarks read its counters); may be null.
     CVeltoAVISaver* GetAVISaver() const { return m_pAVISaver; }
