@@ -15,6 +15,10 @@ namespace {
 
 const char* const kCameraName = "Camera";
 const int kTimeoutsBeforeReconnect = 3;
+// Failed dequeues in a row (other than those that mean the head is gone) after
+// which the head is reset and opened again: at one pass per 10 ms, about half a
+// second of a head that answers nothing but errors.
+const int kGrabFailuresBeforeReconnect = 50;
 const int kThreadStackSize = 8192;
 
 }  // namespace
@@ -51,9 +55,19 @@ bool CV4L2_UVCCtrl::Init(uint32_t width, uint32_t height, uint32_t fps, uint32_t
     return InitBuffer();
 }
 
+namespace {
+
+// Bytes of one YUYV frame; 0 for a size the frame queue cannot hold.
+uint32_t YuyvFrameBytes(uint64_t width, uint64_t height) {
+    uint64_t bytes = width * height * 2;
+    return bytes > 0x7FFFFFFF ? 0 : static_cast<uint32_t>(bytes);
+}
+
+}  // namespace
+
 bool CV4L2_UVCCtrl::InitBuffer() {
-    uint64_t bytes = static_cast<uint64_t>(m_nWidth) * m_nHeight * 2;
-    if (bytes == 0 || bytes > 0x7FFFFFFF) {
+    uint32_t bytes = YuyvFrameBytes(m_nWidth, m_nHeight);
+    if (bytes == 0) {
         return false;
     }
     m_pDataBuffer = CDoubleBuffer::CreateNew(static_cast<int32_t>(bytes), 2);
@@ -82,14 +96,16 @@ void CV4L2_UVCCtrl::Stop() {
 }
 
 void CV4L2_UVCCtrl::ReSetUVCResolution(int width, int height) {
+    // A size without a frame queue would leave the camera delivering nothing
+    // for good: keep the current size, queue and stream instead.
+    if (width <= 0 || height <= 0 || YuyvFrameBytes(width, height) == 0) {
+        printf("Error: ReSetUVCResolution(%d, %d)\n", width, height);
+        return;
+    }
     Stop();
     DeinitBuffer();
-    if (width > 0 && height > 0) {
-        Init(static_cast<uint32_t>(width), static_cast<uint32_t>(height), m_nFramerate,
-             m_nRequestFormat);
-    } else {
-        printf("Error: ReSetUVCResolution(%d, %d)\n", width, height);
-    }
+    Init(static_cast<uint32_t>(width), static_cast<uint32_t>(height), m_nFramerate,
+         m_nRequestFormat);
     std::unique_lock<std::mutex> lock(m_mDeviceLock);
     if (Open(kCameraName, false)) {
         if (CheckIsUVC(m_nVideo_ID) && InitV4L2Params()) {
@@ -240,6 +256,26 @@ bool CV4L2_UVCCtrl::InitV4L2Params() {
     if (!SetV4L2PixFormat(V4L2_BUF_TYPE_VIDEO_CAPTURE, pix)) {
         return false;
     }
+    // A driver answers a format or size it lacks with one it has. The frame
+    // queue and everything after it take frames of exactly the size asked in
+    // the format asked, so anything else would be shown and recorded as
+    // garbage: refuse the head (the thread keeps retrying) and keep asking
+    // for the same size.
+    const v4l2_pix_format& got = m_v4l2_Format.fmt.pix;
+    uint32_t pitch = got.bytesperline;
+    if (got.pixelformat != m_nRequestFormat || got.width != pix.width || got.height != pix.height ||
+        (pitch != 0 && pitch != pix.width * 2) ||
+        (got.sizeimage != 0 && got.sizeimage < YuyvFrameBytes(pix.width, pix.height))) {
+        uint32_t f = got.pixelformat;
+        printf("UVC camera %s refused: it gives %c%c%c%c %ux%u (line %u), %c%c%c%c %ux%u needed\n",
+               m_strDevName.c_str(), f & 0xFF, (f >> 8) & 0xFF, (f >> 16) & 0xFF, f >> 24,
+               got.width, got.height, pitch, m_nRequestFormat & 0xFF,
+               (m_nRequestFormat >> 8) & 0xFF, (m_nRequestFormat >> 16) & 0xFF,
+               m_nRequestFormat >> 24, pix.width, pix.height);
+        m_nWidth = pix.width;
+        m_nHeight = pix.height;
+        return false;
+    }
     SetV4L2Framerate(m_nFramerate);  // a camera without rate control still streams
     return true;
 }
@@ -249,10 +285,19 @@ bool CV4L2_UVCCtrl::GrabFrame() {
     if (!v4l2_DQBUF(m_v4l_buf_type, buf)) {
         return false;
     }
-    if (buf.length != 0) {
+    // Only whole frames go on: one with a transmission error, or shorter
+    // than a frame, would carry a damaged picture or the stale tail of an
+    // earlier one. A frame is copied at its own size, never the mapping's.
+    uint32_t frame = YuyvFrameBytes(m_nWidth, m_nHeight);
+    if (buf.length != 0 && (buf.flags & V4L2_BUF_FLAG_ERROR) == 0 && buf.bytesused >= frame) {
         if (CV4LMMAPDATABUF* mapped = GetStreamBufferListAt(buf.index)) {
-            AddNewFrameData(mapped->m_pBase, mapped->m_nLen);
+            if (mapped->m_nLen >= 0 && static_cast<uint32_t>(mapped->m_nLen) >= frame) {
+                AddNewFrameData(mapped->m_pBase, static_cast<int>(frame));
+            }
         }
+    } else if (buf.length != 0) {
+        printf("UVC frame %u dropped: flags 0x%x, %u of %u bytes\n", buf.sequence, buf.flags,
+               buf.bytesused, frame);
     }
     v4l2_buffer requeue;
     return v4l2_QBUF(m_v4l_buf_type, buf.index, requeue);
@@ -316,6 +361,7 @@ void CV4L2_UVCCtrl::PauseUnlessStopped(int ms) {
 void CV4L2_UVCCtrl::thread_proc() {
     printf("Enter CV4L2_UVCCtrl::thread_proc() v4l fd= %d\n", m_nV4L2_fd);
     int timeouts = kTimeoutsBeforeReconnect;
+    int grabFailures = 0;
     for (;;) {
         if (m_bExitThread) {
             CloseLocked();
@@ -336,6 +382,7 @@ void CV4L2_UVCCtrl::thread_proc() {
                 continue;
             case UVC_STATUS_CONNECTED:
                 if (StartStream()) {
+                    grabFailures = 0;
                     ChangeNewState(UVC_STATUS_STREAMING);
                 } else {
                     PauseUnlessStopped(1000);
@@ -376,7 +423,15 @@ void CV4L2_UVCCtrl::thread_proc() {
             // Only time-outs in a row mean the camera is gone; sporadic ones
             // must not add up over a long session.
             timeouts = kTimeoutsBeforeReconnect;
+            grabFailures = 0;
         } else if (errno == ENODEV || errno == EIO || errno == EAGAIN) {
+            grabFailures = 0;
+            ChangeNewState(UVC_STATUS_DISCONNECTED);
+        } else if (++grabFailures >= kGrabFailuresBeforeReconnect) {
+            // A head that reports data but fails every dequeue would keep
+            // this thread spinning for ever; a reset may bring it back.
+            printf("UVC dequeue failed %d times in a row: reconnecting\n", grabFailures);
+            grabFailures = 0;
             ChangeNewState(UVC_STATUS_DISCONNECTED);
         }
     }

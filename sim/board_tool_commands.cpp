@@ -21,6 +21,11 @@ const char kVeltoBoardUsage[] =
     "  poweroff                  raise the power-off request\n"
     "  tvcable in|out            TV-out cable\n"
     "  camera plug|unplug        camera head\n"
+    "  camera FAULT              the head, on a running board: format mjpeg (offers\n"
+    "                            only MJPEG), grant WxH (that size whatever is asked),\n"
+    "                            badframes N (the next N frames spoiled), eio S and\n"
+    "                            einval S (dequeues fail for S seconds); normal\n"
+    "                            undoes them all\n"
     "  free MOUNTPOINT KIB       free space of a mount (KIB -1: the real figure)\n"
     "  led NAME                  brightness of an LED\n"
     "  commands                  the shell commands the board has run\n"
@@ -110,14 +115,13 @@ int VeltoBoardCommand(const std::string& runDir, const std::vector<std::string>&
         return Result(VeltoSim::SetTvCable(root, on));
     }
     if (cmd == "camera") {
-        if ((rc = Choice(a, "plug", "unplug", on)) >= 0) {
-            return rc;
+        std::string message;
+        rc =
+            VeltoSimCameraCommand(root, std::vector<std::string>(a.begin() + 1, a.end()), &message);
+        if (!message.empty()) {
+            fprintf(stderr, "velto-board: %s\n", message.c_str());
         }
-        if (!VeltoSim::IsDir(root + "/sim")) {
-            fprintf(stderr, "velto-board: no board at %s\n", root.c_str());
-            return 1;
-        }
-        return Result(VeltoSimCameraSetPlugged(root, on));
+        return rc == 2 ? Usage() : rc;
     }
     if (cmd == "free" && a.size() == 3) {
         if (!ParseNumber(a[2], n) || a[1].empty() || a[1][0] != '/') {

@@ -173,7 +173,24 @@ std::string Summary(const std::string& root) {
     line("tvcable", ReadLine(root + "/sim/tvcable") == "1" ? "in" : "out");
     line("usb", ReadLine(root + "/sim/otg") == "device" ? "pc connected (device role)"
                                                         : "no pc (host role)");
-    line("camera", VeltoSimCameraIsPlugged(root) ? "plugged" : "unplugged");
+    std::string camera = VeltoSimCameraIsPlugged(root) ? "plugged" : "unplugged";
+    VeltoSimCameraFaults faults = VeltoSimCameraReadFaults(root);
+    long long now = VeltoSimCameraNowMs();
+    if (faults.mjpegOnly) {
+        camera += ", MJPEG only";
+    }
+    if (faults.grantWidth != 0) {
+        camera += ", grants " + std::to_string(faults.grantWidth) + "x" +
+                  std::to_string(faults.grantHeight);
+    }
+    if (faults.eioUntilMs > now) {
+        camera += ", EIO for " + std::to_string((faults.eioUntilMs - now + 999) / 1000) + " s";
+    }
+    if (faults.einvalUntilMs > now) {
+        camera +=
+            ", EINVAL for " + std::to_string((faults.einvalUntilMs - now + 999) / 1000) + " s";
+    }
+    line("camera", camera);
     line("sd card", Exists(root + "/dev/mmcblk0p1") ? "inserted" : "none");
     for (const MountEntry& e : ReadMounts(root)) {
         if (e.device.empty() || e.device[0] != '/') {

@@ -23,7 +23,6 @@
 #include "sim/sim_board.h"
 #include "sim/sim_camera_control.h"
 #include "sim/sim_camera_scene.h"
-#include "sim/sim_files.h"
 
 namespace {
 
@@ -125,14 +124,15 @@ int Fail(int err) {
 
 class CCameraHandle : public CVeltoSimHandle {
 public:
-    CCameraHandle(std::shared_ptr<CVeltoSimCamera> device, std::string marker, bool nonBlocking)
+    CCameraHandle(std::shared_ptr<CVeltoSimCamera> device, std::string root, std::string identity,
+                  bool nonBlocking)
         : m_pDevice(std::move(device)),
-          m_strMarker(std::move(marker)),
+          m_strRoot(std::move(root)),
+          m_strIdentity(std::move(identity)),
           m_bNonBlocking(nonBlocking) {
         m_pDevice->CountHandle(1);
-        for (const ControlInfo& c : kControls) {
-            m_values[c.id] = c.def;
-        }
+        // A head that has no YUYV starts in the format it has.
+        m_nFourcc = Faults().mjpegOnly ? V4L2_PIX_FMT_MJPEG : V4L2_PIX_FMT_YUYV;
     }
 
     ~CCameraHandle() override {
@@ -253,6 +253,7 @@ private:
         State state = State::Dequeued;
         uint32_t sequence = 0;
         uint32_t bytesused = 0;
+        bool error = false;  // filled with a transmission error
         struct timeval timestamp = {0, 0};
         std::map<void*, size_t> userMaps;
     };
@@ -260,13 +261,16 @@ private:
     size_t FrameBytes() const { return static_cast<size_t>(m_nWidth) * m_nHeight * 2; }
     size_t Cookie(size_t index) const { return index * PageRound(FrameBytes()); }
 
-    // The node is gone once its marker file is; noticed at most once per
-    // call or frame tick, and never undone for this handle.
+    VeltoSimCameraFaults Faults() const { return VeltoSimCameraReadFaults(m_strRoot); }
+
+    // The node is gone once its marker file is, or holds another node's
+    // identity (the head was re-enumerated); noticed at most once per call or
+    // frame tick, and never undone for this handle.
     bool CheckGone() {
         if (m_bGone) {
             return true;
         }
-        if (!VeltoSim::Exists(m_strMarker)) {
+        if (VeltoSimCameraNodeIdentity(m_strRoot) != m_strIdentity) {
             std::lock_guard<std::mutex> lock(m_mutex);
             MarkGoneLocked();
             return true;
@@ -294,22 +298,32 @@ private:
         return 0;
     }
 
+    // The one format the head offers.
+    uint32_t OfferedFormat() const {
+        return Faults().mjpegOnly ? V4L2_PIX_FMT_MJPEG : V4L2_PIX_FMT_YUYV;
+    }
+
     int EnumFmt(v4l2_fmtdesc* desc) {
         if (desc->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || desc->index != 0) {
             return Fail(EINVAL);
         }
         uint32_t index = desc->index;
+        uint32_t fourcc = OfferedFormat();
         memset(desc, 0, sizeof *desc);
         desc->index = index;
         desc->type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        strncpy(reinterpret_cast<char*>(desc->description), "YUYV 4:2:2",
+        if (fourcc == V4L2_PIX_FMT_MJPEG) {
+            desc->flags = V4L2_FMT_FLAG_COMPRESSED;
+        }
+        strncpy(reinterpret_cast<char*>(desc->description),
+                fourcc == V4L2_PIX_FMT_MJPEG ? "Motion-JPEG" : "YUYV 4:2:2",
                 sizeof desc->description - 1);
-        desc->pixelformat = V4L2_PIX_FMT_YUYV;
+        desc->pixelformat = fourcc;
         return 0;
     }
 
     int EnumFrameSizes(v4l2_frmsizeenum* e) {
-        if (e->pixel_format != V4L2_PIX_FMT_YUYV || e->index >= sizeof kSizes / sizeof kSizes[0]) {
+        if (e->pixel_format != OfferedFormat() || e->index >= sizeof kSizes / sizeof kSizes[0]) {
             return Fail(EINVAL);
         }
         e->type = V4L2_FRMSIZE_TYPE_DISCRETE;
@@ -318,13 +332,15 @@ private:
         return 0;
     }
 
-    void FillPix(v4l2_pix_format& pix, uint32_t width, uint32_t height) const {
+    void FillPix(v4l2_pix_format& pix, uint32_t fourcc, uint32_t width, uint32_t height) const {
         memset(&pix, 0, sizeof pix);
         pix.width = width;
         pix.height = height;
-        pix.pixelformat = V4L2_PIX_FMT_YUYV;
+        pix.pixelformat = fourcc;
         pix.field = V4L2_FIELD_NONE;
-        pix.bytesperline = width * 2;
+        // Compressed frames have no line pitch; the buffer holds the largest
+        // frame the head may send.
+        pix.bytesperline = fourcc == V4L2_PIX_FMT_MJPEG ? 0 : width * 2;
         pix.sizeimage = width * height * 2;
         pix.colorspace = V4L2_COLORSPACE_SRGB;
     }
@@ -334,7 +350,7 @@ private:
             return Fail(EINVAL);
         }
         std::lock_guard<std::mutex> lock(m_mutex);
-        FillPix(fmt->fmt.pix, m_nWidth, m_nHeight);
+        FillPix(fmt->fmt.pix, m_nFourcc, m_nWidth, m_nHeight);
         return 0;
     }
 
@@ -342,14 +358,22 @@ private:
         if (fmt->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
             return Fail(EINVAL);
         }
-        // Only YUYV exists; like the UVC driver, another format is replaced.
+        // The head has one format; like the UVC driver, a format it lacks is
+        // replaced by it, and the size by the nearest it has (or the one a
+        // "grant" fault forces).
+        VeltoSimCameraFaults faults = Faults();
+        uint32_t fourcc = faults.mjpegOnly ? V4L2_PIX_FMT_MJPEG : V4L2_PIX_FMT_YUYV;
         FrameSize s = NearestSize(fmt->fmt.pix.width, fmt->fmt.pix.height);
+        if (faults.grantWidth != 0 && faults.grantHeight != 0) {
+            s = {faults.grantWidth, faults.grantHeight};
+        }
         std::lock_guard<std::mutex> lock(m_mutex);
         if (set && !m_buffers.empty()) {
             return Fail(EBUSY);
         }
-        FillPix(fmt->fmt.pix, s.width, s.height);
+        FillPix(fmt->fmt.pix, fourcc, s.width, s.height);
         if (set) {
+            m_nFourcc = fourcc;
             m_nWidth = s.width;
             m_nHeight = s.height;
         }
@@ -403,7 +427,8 @@ private:
         if (req->count == 0) {
             return 0;
         }
-        uint32_t count = std::min(std::max(req->count, 2u), kMaxBuffers);
+        // As the UVC driver: what is asked, up to its limit; one when one is asked.
+        uint32_t count = std::min(req->count, kMaxBuffers);
         size_t length = PageRound(FrameBytes());
         for (uint32_t i = 0; i < count; ++i) {
             Buffer b;
@@ -443,6 +468,9 @@ private:
         buf->sequence = b.sequence;
         buf->timestamp = b.timestamp;
         buf->flags = V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
+        if (b.error) {
+            buf->flags |= V4L2_BUF_FLAG_ERROR;
+        }
         if (!b.userMaps.empty()) {
             buf->flags |= V4L2_BUF_FLAG_MAPPED;
         }
@@ -481,6 +509,9 @@ private:
 
     int DQBuf(v4l2_buffer* buf) {
         if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::DqBuf)) {
+            return Fail(err);
+        }
+        if (int err = WindowFault(Faults())) {
             return Fail(err);
         }
         if (buf->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buf->memory != V4L2_MEMORY_MMAP) {
@@ -596,7 +627,16 @@ private:
             if (m_pDevice->IsStalled()) {
                 continue;
             }
+            lock.unlock();
+            VeltoSimCameraFaults faults = Faults();
+            lock.lock();
             uint32_t sequence = m_nSequence++;
+            if (WindowFault(faults) != 0) {
+                // The queue is in error: select reports it, dequeues fail.
+                m_pDevice->CountFrame(false);
+                SignalReadable();
+                continue;
+            }
             if (m_queued.empty()) {
                 m_pDevice->CountFrame(false);
                 continue;
@@ -605,14 +645,32 @@ private:
             m_queued.pop_front();
             Buffer& b = m_buffers[index];
             b.state = State::Filling;
-            uint32_t width = m_nWidth, height = m_nHeight;
+            uint32_t width = m_nWidth, height = m_nHeight, fourcc = m_nFourcc;
             VeltoSimSceneLook look = Look();
             uint8_t* pixels = b.pixels;
+            bool spoiled = m_pDevice->TakeBadFrame(faults, sequence);
             lock.unlock();
             long fixed = m_pDevice->FixedFrame();
             uint32_t shown = fixed >= 0 ? static_cast<uint32_t>(fixed) : sequence;
-            VeltoSimDrawScene(pixels, static_cast<int>(width), static_cast<int>(height), shown,
-                              look);
+            size_t used = FrameBytes();
+            if (fourcc == V4L2_PIX_FMT_MJPEG) {
+                used = DrawCompressed(pixels, FrameBytes(), sequence);
+            } else if (spoiled && sequence % 2 != 0) {
+                // Cut short: the tail keeps what the buffer held before.
+                used = FrameBytes() / 2;
+                uint8_t* whole = new uint8_t[FrameBytes()];
+                VeltoSimDrawScene(whole, static_cast<int>(width), static_cast<int>(height),
+                                  shown, look);
+                memcpy(pixels, whole, used);
+                delete[] whole;
+            } else {
+                VeltoSimDrawScene(pixels, static_cast<int>(width), static_cast<int>(height),
+                                  shown, look);
+                if (spoiled) {
+                    // Packets lost in the middle of the picture.
+                    memset(pixels + FrameBytes() / 3, 0, FrameBytes() / 3);
+                }
+            }
             lock.lock();
             struct timespec ts;
             clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -621,7 +679,8 @@ private:
             b.sequence = sequence;
             m_pDevice->NoteCapture(sequence,
                                    static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000);
-            b.bytesused = static_cast<uint32_t>(FrameBytes());
+            b.bytesused = static_cast<uint32_t>(used);
+            b.error = spoiled && sequence % 2 == 0;
             b.state = State::Done;
             m_done.push_back(index);
             m_pDevice->CountFrame(true);
@@ -630,11 +689,35 @@ private:
         }
     }
 
+    // The dequeue error of an "eio" or "einval" fault in force; 0 when none is.
+    static int WindowFault(const VeltoSimCameraFaults& faults) {
+        long long now = VeltoSimCameraNowMs();
+        if (now < faults.eioUntilMs) {
+            return EIO;
+        }
+        return now < faults.einvalUntilMs ? EINVAL : 0;
+    }
+
+    // A frame of a head that sends Motion-JPEG: markers of a JPEG stream
+    // around filler, of a length that varies as compressed frames do. Not a
+    // picture anyone can decode; only a firmware that takes it for YUYV
+    // would show it.
+    static size_t DrawCompressed(uint8_t* p, size_t capacity, uint32_t sequence) {
+        size_t used = std::min(capacity, capacity / 8 + (sequence % 16) * 64 + 64);
+        memset(p, 0x5A, used);
+        static const uint8_t kStart[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'A', 'V', 'I', '1'};
+        memcpy(p, kStart, sizeof kStart);
+        p[used - 2] = 0xFF;
+        p[used - 1] = 0xD9;
+        return used;
+    }
+
     VeltoSimSceneLook Look() const {
         const ControlInfo* sat = FindControl(V4L2_CID_SATURATION);
         VeltoSimSceneLook look;
-        look.brightness = m_values.at(V4L2_CID_BRIGHTNESS);
-        look.saturationPercent = m_values.at(V4L2_CID_SATURATION) * 100 / sat->def;
+        look.brightness = m_pDevice->ControlValue(m_strIdentity, V4L2_CID_BRIGHTNESS);
+        look.saturationPercent =
+            m_pDevice->ControlValue(m_strIdentity, V4L2_CID_SATURATION) * 100 / sat->def;
         return look;
     }
 
@@ -679,8 +762,7 @@ private:
         if (FindControl(ctrl->id) == nullptr) {
             return Fail(EINVAL);
         }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        ctrl->value = m_values[ctrl->id];
+        ctrl->value = m_pDevice->ControlValue(m_strIdentity, ctrl->id);
         return 0;
     }
 
@@ -703,8 +785,7 @@ private:
             value = c->minimum + (value - c->minimum + c->step / 2) / c->step * c->step;
             value = std::min(value, c->maximum);
         }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_values[c->id] = value;
+        m_pDevice->StoreControlValue(m_strIdentity, c->id, value);
         ctrl->value = value;
         return 0;
     }
@@ -732,7 +813,8 @@ private:
     }
 
     std::shared_ptr<CVeltoSimCamera> m_pDevice;
-    const std::string m_strMarker;
+    const std::string m_strRoot;
+    const std::string m_strIdentity;  // of the node this handle opened
     const bool m_bNonBlocking;
 
     std::mutex m_mutex;
@@ -741,6 +823,7 @@ private:
     bool m_bStopClock = false;
     bool m_bStreaming = false;
     std::atomic<bool> m_bGone{false};
+    uint32_t m_nFourcc = V4L2_PIX_FMT_YUYV;
     uint32_t m_nWidth = 640;
     uint32_t m_nHeight = 480;
     uint32_t m_nFps = 30;
@@ -749,7 +832,6 @@ private:
     std::deque<uint32_t> m_queued;
     std::deque<uint32_t> m_done;
     std::vector<void*> m_orphanMaps;
-    std::map<uint32_t, int32_t> m_values;
 };
 
 }  // namespace
@@ -760,9 +842,59 @@ std::shared_ptr<CVeltoSimCamera> CVeltoSimCamera::GetInstance() {
 }
 
 std::unique_ptr<CVeltoSimHandle> CVeltoSimCamera::Open(int flags, int* err) {
-    std::string marker = CVeltoSimBoard::GetInstance().Root() + kVeltoSimCameraNode;
+    std::string root = CVeltoSimBoard::GetInstance().Root();
+    std::string identity = VeltoSimCameraNodeIdentity(root);
+    if (identity.empty()) {
+        *err = ENOENT;
+        return nullptr;
+    }
     return std::unique_ptr<CVeltoSimHandle>(
-        new CCameraHandle(GetInstance(), marker, (flags & O_NONBLOCK) != 0));
+        new CCameraHandle(GetInstance(), root, identity, (flags & O_NONBLOCK) != 0));
+}
+
+int32_t CVeltoSimCamera::ControlValue(const std::string& identity, uint32_t id) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    SelectNodeLocked(identity);
+    auto it = m_values.find(id);
+    return it == m_values.end() ? 0 : it->second;
+}
+
+void CVeltoSimCamera::StoreControlValue(const std::string& identity, uint32_t id, int32_t value) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    SelectNodeLocked(identity);
+    m_values[id] = value;
+}
+
+void CVeltoSimCamera::SelectNodeLocked(const std::string& identity) {
+    // The head keeps its settings while powered; a new enumeration (replug,
+    // USB reset) starts from the defaults.
+    if (identity == m_strValuesIdentity && !m_values.empty()) {
+        return;
+    }
+    m_strValuesIdentity = identity;
+    m_values.clear();
+    for (const ControlInfo& c : kControls) {
+        m_values[c.id] = c.def;
+    }
+}
+
+bool CVeltoSimCamera::TakeBadFrame(const VeltoSimCameraFaults& faults, uint32_t sequence) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (faults.badFramesTag != m_nBadFramesTag) {
+        m_nBadFramesTag = faults.badFramesTag;
+        m_nBadFramesLeft = faults.badFrames;
+    }
+    if (m_nBadFramesLeft <= 0) {
+        return false;
+    }
+    --m_nBadFramesLeft;
+    m_spoiled.push_back(sequence);
+    return true;
+}
+
+std::vector<uint32_t> CVeltoSimCamera::SpoiledFrames() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_spoiled;
 }
 
 void CVeltoSimCamera::FailNext(VeltoSimCameraCall call, int err, int count) {
@@ -783,6 +915,7 @@ void CVeltoSimCamera::ResetFaults() {
     }
     m_bStalled = false;
     m_nFixedFrame = -1;
+    m_spoiled.clear();
 }
 
 int CVeltoSimCamera::TakeFault(VeltoSimCameraCall call) {

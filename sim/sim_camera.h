@@ -5,21 +5,33 @@
 // buffer, integer, boolean and menu controls, frames paced by a real timer and
 // signalled through the handle's descriptor so that select works.
 //
-// Unplugging (removing board/dev/video1, see sim_camera_control.h) is noticed
-// by every open handle on its next call or frame tick: select turns readable,
-// every ioctl then fails with ENODEV, and new opens fail.
+// Unplugging (removing board/dev/video1, see sim_camera_control.h) and a USB
+// reset of the camera port are noticed by every open handle on its next call
+// or frame tick: select turns readable, every ioctl then fails with ENODEV,
+// and new opens fail. A node that comes back is a new one: old handles stay
+// dead. Controls belong to the head, not to a handle: they keep their values
+// across close and open and return to their defaults with a new enumeration.
+//
+// The faults of sim/camera_faults (set with velto-board camera ...) make it a
+// head that offers only MJPEG, grants one size whatever is asked, spoils
+// frames (error flag or short bytesused), or fails dequeues with EIO or EINVAL
+// for a while.
 //
 // For tests in the same process the device also injects faults and counts
 // what is still open or mapped, so leaks show.
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <vector>
 
 #include "sim/sim_device.h"
 
 enum class VeltoSimCameraCall { ReqBufs, StreamOn, DqBuf };
+struct VeltoSimCameraFaults;
 
 class CVeltoSimCamera : public CVeltoSimDevice {
 public:
@@ -59,6 +71,15 @@ public:
 
     // Consumes one injected fault of the given kind; 0 when none is pending.
     int TakeFault(VeltoSimCameraCall call);
+    // Whether frame sequence is to be spoiled under a "badframes" fault;
+    // counts it off and records it.
+    bool TakeBadFrame(const VeltoSimCameraFaults& faults, uint32_t sequence);
+    // Numbers of the frames spoiled since ResetFaults.
+    std::vector<uint32_t> SpoiledFrames();
+
+    // Control values of the enumerated node with the given identity.
+    int32_t ControlValue(const std::string& identity, uint32_t id);
+    void StoreControlValue(const std::string& identity, uint32_t id, int32_t value);
 
     // Bookkeeping called by the handles.
     void CountHandle(int delta) { m_nLiveHandles += delta; }
@@ -68,6 +89,8 @@ public:
 
 private:
     CVeltoSimCamera() = default;
+    // Makes the values those of identity's node, defaults for a new node.
+    void SelectNodeLocked(const std::string& identity);
 
     std::mutex m_mutex;
     int m_nFailErr[3] = {0, 0, 0};
@@ -84,4 +107,9 @@ private:
     std::atomic<long long> m_nFramesCaptured{0};
     std::atomic<long long> m_nFramesLost{0};
     std::atomic<int> m_nStreamOns{0};
+    std::string m_strValuesIdentity;
+    std::map<uint32_t, int32_t> m_values;
+    long long m_nBadFramesTag = 0;
+    int m_nBadFramesLeft = 0;
+    std::vector<uint32_t> m_spoiled;
 };

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "sim/sim_board.h"
+#include "sim/sim_camera_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
 
@@ -185,7 +186,15 @@ int CVeltoSimShell::Echo(const std::vector<std::string>& args, const std::string
         fprintf(stderr, "sim-sh: can't create %s: nonexistent directory\n", redirect.c_str());
         return Status(1);
     }
-    return VeltoSim::WriteText(hostPath, text) ? 0 : Status(1);
+    if (!VeltoSim::WriteText(hostPath, text)) {
+        return Status(1);
+    }
+    // The camera port's USB reset line: the head leaves the bus while it is
+    // low and enumerates again after it goes high.
+    if (redirect == "/sys/class/gpio/gpio71/value") {
+        VeltoSimCameraResetLine(m_strRoot, atoi(text.c_str()) != 0);
+    }
+    return 0;
 }
 
 int CVeltoSimShell::MountCmd(const std::vector<std::string>& args) {

@@ -7,6 +7,7 @@
 #include <linux/videodev2.h>
 #include <string.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <vector>
@@ -160,8 +161,10 @@ TEST_F(SimCameraTest, AnswersCapabilitiesFormatsAndRates) {
     ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_S_PARM, &parm), 0);
     EXPECT_EQ(parm.parm.capture.timeperframe.denominator, 25u);
 
-    // The format is fixed while buffers exist.
-    ASSERT_GE(RequestBuffers(1), 2);
+    // The count asked is granted, up to the driver's limit of 32; the format
+    // is fixed while buffers exist.
+    ASSERT_EQ(RequestBuffers(40), 32);
+    ASSERT_EQ(RequestBuffers(1), 1);
     EXPECT_EQ(SetFormat(640, 480), -1);
     EXPECT_EQ(errno, EBUSY);
     EXPECT_EQ(RequestBuffers(0), 0);
@@ -199,8 +202,8 @@ TEST_F(SimCameraTest, StreamsNumberedFramesAtTheAskedRate) {
     parm.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
     parm.parm.capture.timeperframe = {1, 25};
     ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_S_PARM, &parm), 0);
-    int count = RequestBuffers(1);
-    ASSERT_GE(count, 2);
+    int count = RequestBuffers(3);
+    ASSERT_EQ(count, 3);
     std::vector<Mapping> maps = MapAndQueue(count);
     EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveMappings(), count);
 
@@ -308,6 +311,118 @@ TEST_F(SimCameraTest, InjectedFaultsAndStall) {
     EXPECT_TRUE(WaitReadable(1000));
     Board().Ioctl(m_nFd, VIDIOC_STREAMOFF, &type);
     Unmap(maps);
+}
+
+// Controls belong to the head: a close does not lose them, a new enumeration
+// (replug, or the USB reset of the camera port) does. During a reset the
+// head is off the bus; it comes back later as a new node, and a handle of
+// the old one stays dead.
+TEST_F(SimCameraTest, ControlsOutliveCloseAndResetReenumeratesTheHead) {
+    const std::string root = CVeltoSimBoard::GetInstance().Root();
+    auto setBrightness = [this](int value) {
+        v4l2_control c = {V4L2_CID_BRIGHTNESS, value};
+        return Board().Ioctl(m_nFd, VIDIOC_S_CTRL, &c);
+    };
+    auto brightness = [this] {
+        v4l2_control c = {V4L2_CID_BRIGHTNESS, -999};
+        Board().Ioctl(m_nFd, VIDIOC_G_CTRL, &c);
+        return c.value;
+    };
+    ASSERT_GE(OpenCamera(), 0);
+    ASSERT_EQ(setBrightness(10), 0);
+    Board().Close(m_nFd);
+    ASSERT_GE(OpenCamera(), 0);
+    EXPECT_EQ(brightness(), 10);
+    Board().Close(m_nFd);
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(root, false));
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(root, true));
+    ASSERT_GE(OpenCamera(), 0);
+    EXPECT_EQ(brightness(), 0);  // the default again
+
+    ASSERT_EQ(setBrightness(20), 0);
+    std::string node = VeltoSimCameraNodeIdentity(root);
+    ASSERT_EQ(Board().System("echo 71 > /sys/class/gpio/export"), 0);
+    ASSERT_EQ(Board().System("echo 0 > /sys/class/gpio/gpio71/value"), 0);
+    EXPECT_FALSE(VeltoSimCameraIsPlugged(root));
+    v4l2_capability cap;
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCAP, &cap), -1);
+    EXPECT_EQ(errno, ENODEV);
+    auto high = std::chrono::steady_clock::now();
+    ASSERT_EQ(Board().System("echo 1 > /sys/class/gpio/gpio71/value"), 0);
+    while (!VeltoSimCameraIsPlugged(root) &&
+           std::chrono::steady_clock::now() - high < std::chrono::seconds(2)) {
+        usleep(5000);
+    }
+    double back = std::chrono::duration<double>(std::chrono::steady_clock::now() - high).count();
+    ASSERT_TRUE(VeltoSimCameraIsPlugged(root));
+    EXPECT_GT(back, 0.4);  // about half a second, within the firmware's 0.8 s wait
+    EXPECT_LT(back, 0.75);
+    EXPECT_NE(VeltoSimCameraNodeIdentity(root), node);
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYCAP, &cap), -1) << "old handle came back to life";
+    EXPECT_EQ(errno, ENODEV);
+    Board().Close(m_nFd);
+    ASSERT_GE(OpenCamera(), 0);
+    EXPECT_EQ(brightness(), 0);
+    Board().Close(m_nFd);
+    m_nFd = -1;
+
+    // A head that was unplugged does not come back with a reset.
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(root, false));
+    Board().System("echo 0 > /sys/class/gpio/gpio71/value");
+    Board().System("echo 1 > /sys/class/gpio/gpio71/value");
+    usleep(700000);
+    EXPECT_FALSE(VeltoSimCameraIsPlugged(root));
+}
+
+// A head that has only MJPEG answers a YUYV request with MJPEG, as the UVC
+// driver does; a "grant" head answers every size with its own.
+TEST_F(SimCameraTest, FaultyHeadsAnswerWithWhatTheyHave) {
+    const std::string root = CVeltoSimBoard::GetInstance().Root();
+    std::string message;
+    ASSERT_EQ(VeltoSimCameraCommand(root, {"format", "mjpeg"}, &message), 0);
+    ASSERT_GE(OpenCamera(), 0);
+    v4l2_fmtdesc desc;
+    memset(&desc, 0, sizeof desc);
+    desc.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_ENUM_FMT, &desc), 0);
+    EXPECT_EQ(desc.pixelformat, uint32_t(V4L2_PIX_FMT_MJPEG));
+    desc.index = 1;
+    EXPECT_EQ(Board().Ioctl(m_nFd, VIDIOC_ENUM_FMT, &desc), -1);
+    v4l2_format fmt;
+    ASSERT_EQ(SetFormat(320, 240, &fmt), 0);
+    EXPECT_EQ(fmt.fmt.pix.pixelformat, uint32_t(V4L2_PIX_FMT_MJPEG));
+    EXPECT_EQ(fmt.fmt.pix.bytesperline, 0u);
+    ASSERT_EQ(RequestBuffers(1), 1);
+    std::vector<Mapping> maps = MapAndQueue(1);
+    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), 0);
+    ASSERT_TRUE(WaitReadable(1000));
+    v4l2_buffer buf;
+    ASSERT_EQ(Dequeue(buf), 0);
+    const uint8_t* p = static_cast<const uint8_t*>(maps[0].base);
+    EXPECT_LT(buf.bytesused, buf.length);  // compressed frames vary in length
+    EXPECT_EQ(p[0], 0xFF);
+    EXPECT_EQ(p[1], 0xD8);
+    EXPECT_EQ(p[buf.bytesused - 1], 0xD9);
+    Board().Ioctl(m_nFd, VIDIOC_STREAMOFF, &type);
+    Unmap(maps);
+    Board().Close(m_nFd);
+
+    ASSERT_EQ(VeltoSimCameraCommand(root, {"normal"}, &message), 0);
+    ASSERT_EQ(VeltoSimCameraCommand(root, {"grant", "640x480"}, &message), 0);
+    ASSERT_GE(OpenCamera(), 0);
+    ASSERT_EQ(SetFormat(320, 240, &fmt), 0);
+    EXPECT_EQ(fmt.fmt.pix.pixelformat, uint32_t(V4L2_PIX_FMT_YUYV));
+    EXPECT_EQ(fmt.fmt.pix.width, 640u);
+    EXPECT_EQ(fmt.fmt.pix.height, 480u);
+    ASSERT_EQ(VeltoSimCameraCommand(root, {"normal"}, &message), 0);
+    ASSERT_EQ(SetFormat(320, 240, &fmt), 0);
+    EXPECT_EQ(fmt.fmt.pix.width, 320u);
+
+    EXPECT_EQ(VeltoSimCameraCommand(root, {"grant", "7x"}, &message), 2);
+    EXPECT_EQ(VeltoSimCameraCommand(root, {"badframes", "-1"}, &message), 2);
+    EXPECT_EQ(VeltoSimCameraCommand(root, {"eio"}, &message), 2);
+    EXPECT_EQ(VeltoSimCameraCommand(root, {"format", "h264"}, &message), 2);
 }
 
 }  // namespace

@@ -48,4 +48,38 @@ TEST_F(UvcCameraTest, FiftyUnplugReplugCyclesEachBackToStreaming) {
     EXPECT_EQ(CVeltoSimCamera::GetInstance()->LiveHandles(), 0);
 }
 
+// Each reconnect resets the USB port; the head leaves the bus and comes back
+// half a second after the line goes high, as a new node. The firmware's own
+// wait after the reset covers that, so every reset ends in streaming on the
+// first search, with only the new node's handle open.
+TEST_F(UvcCameraTest, TwentyUsbResetsWithReenumerationEachEndStreaming) {
+    CVeltoSimCamera& head = *CVeltoSimCamera::GetInstance();
+    const std::string root = CVeltoSimBoard::GetInstance().Root();
+    const std::string reset = "echo 0 > /sys/class/gpio/gpio71/value";
+    CV4L2_UVCCtrl& camera = MakeCamera();
+    ASSERT_TRUE(camera.Start());
+    ASSERT_TRUE(WaitForState(UVC_STATUS_STREAMING, 5000));
+    auto count = [this](const std::string& what) {
+        size_t n = 0;
+        std::string text = Commands();
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+            ++n;
+        }
+        return n;
+    };
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        SCOPED_TRACE("reset " + std::to_string(cycle));
+        std::string node = VeltoSimCameraNodeIdentity(root);
+        size_t resets = count(reset);
+        head.FailNext(VeltoSimCameraCall::DqBuf, EIO);  // the thread reconnects
+        ASSERT_TRUE(WaitForState(UVC_STATUS_DISCONNECTED, 2000));
+        ASSERT_TRUE(WaitForState(UVC_STATUS_STREAMING, 4000));
+        EXPECT_GE(NextFrame(2000), 0);
+        EXPECT_EQ(count(reset), resets + 1) << "the head was not back after one reset";
+        EXPECT_NE(VeltoSimCameraNodeIdentity(root), node) << "not re-enumerated";
+        EXPECT_EQ(head.LiveHandles(), 1);
+        EXPECT_EQ(CVeltoSimBoard::GetInstance().OpenDeviceCount(), 1);
+    }
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // with only what is really there; none ends the process or reads outside
 // the file or the caller's buffer.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string.h>
 #include <unistd.h>
@@ -200,6 +201,61 @@ TEST_F(AviMalformedTest, SizesThatWouldNeedHugeMemoryAreRefused) {
     std::vector<char> gb = g.File();
     Put32(gb, 16, 0x7FFFFFF0u);
     EXPECT_EQ(OpenCode(gb), AVI_ERR_READ);
+}
+
+// The device's recordings reach 4,278,188,031 bytes; positions past 2 GiB
+// must survive a 32-bit long and off_t on the board. A sparse file with a
+// 2 GiB JUNK chunk in front of two frames, once with an idx1 of absolute
+// offsets and once without (the index rebuilt from the data).
+TEST_F(AviMalformedTest, FramesPast2GiBReadBackWithAndWithoutIndex) {
+    const uint32_t junk = 0x80000000u;
+    for (bool withIndex : {true, false}) {
+        SCOPED_TRACE(withIndex ? "idx1" : "rebuilt");
+        CRiff head = Header(4, 2);
+        CRiff moviHead;
+        moviHead.Raw("JUNK").U32(junk);
+        CRiff frames;
+        frames.Chunk("00db", std::vector<char>(16, 'A')).Chunk("00db", std::vector<char>(16, 'B'));
+        uint64_t moviAt = 12 + head.Size() + 8;  // the "movi" type
+        uint64_t framesAt = moviAt + 4 + moviHead.Size() + junk;
+        ASSERT_GT(framesAt, uint64_t(INT32_MAX));
+        CRiff tail = frames;
+        if (withIndex) {
+            tail.Chunk("idx1", Idx1(uint32_t(framesAt), 16, uint32_t(framesAt + 24), 16));
+        }
+        uint64_t moviSize = 4 + moviHead.Size() + junk + frames.Size();
+        uint64_t fileSize = framesAt + tail.Size();
+        CRiff front;
+        front.Raw("RIFF").U32(uint32_t(fileSize - 8)).Raw("AVI ");
+        front.m_b.insert(front.m_b.end(), head.m_b.begin(), head.m_b.end());
+        front.Raw("LIST").U32(uint32_t(moviSize)).Raw("movi");
+        front.m_b.insert(front.m_b.end(), moviHead.m_b.begin(), moviHead.m_b.end());
+        std::string path = m_strRunDir + "/big.avi";
+        ASSERT_TRUE(MediaTest::WriteAll(path, front.m_b));
+        int fd = open(path.c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, tail.m_b.data(), tail.m_b.size(), off_t(framesAt)),
+                  ssize_t(tail.m_b.size()));
+        close(fd);
+
+        AVI_errno = 0;
+        avi_t* avi = AVI_open_input_file("big.avi", 1);
+        ASSERT_NE(avi, nullptr) << AVI_errno;
+        EXPECT_EQ(avi->file_size, int64_t(fileSize));
+        EXPECT_EQ(avi->idx_type, withIndex ? 1 : 0);
+        ASSERT_EQ(AVI_video_frames(avi), 2);
+        char buf[16];
+        int key = 0;
+        for (char want : {'A', 'B'}) {
+            ASSERT_EQ(AVI_read_frame(avi, buf, &key), 16);
+            EXPECT_EQ(std::string(buf, 16), std::string(16, want));
+        }
+        ASSERT_EQ(AVI_set_video_position(avi, 0), 0);
+        ASSERT_EQ(AVI_read_frame(avi, buf, &key), 16);
+        EXPECT_EQ(buf[0], 'A');
+        AVI_close(avi);
+        unlink(path.c_str());
+    }
 }
 
 TEST_F(AviMalformedTest, RunawayChunkSizesEndTheWalk) {

@@ -50,6 +50,27 @@ TEST_F(VeltoBoardToolTest, CommandsShowInState) {
     EXPECT_TRUE(VeltoSim::Exists(HostPath("/dev/video1")));
 }
 
+TEST_F(VeltoBoardToolTest, CameraFaultsShowInStateAndNormalUndoesThem) {
+    for (const char* c : {"camera format mjpeg", "camera grant 640x480", "camera eio 30",
+                          "camera einval 20", "camera badframes 5"}) {
+        EXPECT_EQ(Tool(c), 0) << c;
+    }
+    std::string state;
+    ASSERT_EQ(Tool("state", &state), 0);
+    EXPECT_NE(state.find("camera: plugged, MJPEG only, grants 640x480, EIO for 30 s, EINVAL for "
+                         "20 s\n"),
+              std::string::npos)
+        << state;
+    EXPECT_EQ(Tool("camera normal"), 0);
+    ASSERT_EQ(Tool("state", &state), 0);
+    EXPECT_NE(state.find("camera: plugged\n"), std::string::npos) << state;
+    std::string out;
+    EXPECT_EQ(Tool("camera grant big", &out), 2);
+    EXPECT_NE(out.find("camera grant WxH"), std::string::npos) << out;
+    EXPECT_EQ(Tool("camera eio soon"), 2);
+    EXPECT_EQ(Tool("camera"), 2);
+}
+
 TEST_F(VeltoBoardToolTest, FreshBoardDefaults) {
     std::string state;
     ASSERT_EQ(Tool("state", &state), 0);
