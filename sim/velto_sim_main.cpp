@@ -279,6 +279,11 @@ int main(int argc, char** argv) {
             if (words[0] == "wait" && words.size() == 2) {
                 nextLineAt = now + atol(words[1].c_str());
             } else {
+                if (words[0] == "screenshot" && words.size() == 2 && words[1][0] != '/') {
+                    // A script's pictures land in the run directory, in folders made on the way.
+                    words[1] = run + "/" + words[1];
+                    fs::create_directories(fs::path(words[1]).parent_path(), ec);
+                }
                 printf("velto-sim: %s\n", script[nextLine - 1].c_str());
                 fflush(stdout);
                 if (VeltoBoardCommand(run, words) != 0) {
