@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "camera/velto_thread.h"
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
 
@@ -19,7 +20,6 @@ const int kTimeoutsBeforeReconnect = 3;
 // which the head is reset and opened again: at one pass per 10 ms, about half a
 // second of a head that answers nothing but errors.
 const int kGrabFailuresBeforeReconnect = 50;
-const int kThreadStackSize = 8192;
 
 }  // namespace
 
@@ -321,12 +321,7 @@ bool CV4L2_UVCCtrl::StopStream() {
 
 bool CV4L2_UVCCtrl::StartThread() {
     m_bExitThread = false;
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    // The C library keeps its default stack when the size is below its minimum.
-    pthread_attr_setstacksize(&attr, kThreadStackSize);
-    int rc = pthread_create(&m_pThreadID, &attr, thread_start, this);
-    pthread_attr_destroy(&attr);
+    int rc = VeltoCreateWorker(&m_pThreadID, thread_start, this);
     if (rc != 0) {
         printf("Error: CV4L2_UVCCtrl::StartThread()\n");
         m_bExitThread = true;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "camera/v4l2_MXSPXPCtrl.h"
+#include "camera/velto_thread.h"
 #include "media/JPEG_Encoder.h"
 #include "media/velto_AVI_Saver.h"
 #include "platform/velto_SC_utils.h"
@@ -15,7 +16,6 @@ std::atomic<bool> videoflag{true};  // no screen covers the live view at start
 
 namespace {
 
-const int kThreadStackSize = 8192;
 const int kLiveWidth = 320;
 const int kLiveHeight = 240;
 const int kPictureWidth = 640;
@@ -240,12 +240,7 @@ UVC_STATUS CVeltoCamRecCtrl::GetUVCStatus() const {
 
 bool CVeltoCamRecCtrl::StartThread() {
     m_bExitThread = false;
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    // The C library keeps its default stack when the size is below its minimum.
-    pthread_attr_setstacksize(&attr, kThreadStackSize);
-    int rc = pthread_create(&m_pThreadID, &attr, thread_start, this);
-    pthread_attr_destroy(&attr);
+    int rc = VeltoCreateWorker(&m_pThreadID, thread_start, this);
     if (rc != 0) {
         printf("Error: CVeltoCamRecCtrl::StartThread()\n");
         m_bExitThread = true;

@@ -5,13 +5,13 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "camera/velto_thread.h"
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
 
 namespace {
 
 constexpr int kQueueFrames = 15;
-constexpr int kThreadStack = 8192;
 constexpr long kMinFreeKiB = 2049;
 
 }  // namespace
@@ -154,13 +154,7 @@ void CVeltoAVISaver::CloseRecordFile() {
 bool CVeltoAVISaver::StartThread() {
     StopThread();
     m_bExitThread = false;
-    pthread_attr_t attr;
-    pthread_attr_init(&attr);
-    // Below the C library's minimum this is refused and the default stack
-    // is used, which is what we want then.
-    pthread_attr_setstacksize(&attr, kThreadStack);
-    int rc = pthread_create(&m_pThreadID, &attr, thread_start, this);
-    pthread_attr_destroy(&attr);
+    int rc = VeltoCreateWorker(&m_pThreadID, thread_start, this);
     if (rc != 0) {
         printf("Error: CVeltoAVISaver::StartThread()\n");
         m_bExitThread = true;
