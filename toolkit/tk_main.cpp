@@ -2,6 +2,7 @@
 // the program's WinMain on this, the GUI thread.
 #include <stdio.h>
 
+#include "toolkit/tk_host.h"
 #include "toolkit/winapi.h"
 
 // The settings store asks the screen size through this hook; it is linked
@@ -25,6 +26,8 @@ int main(int argc, char** argv) {
         printf("Error: the screen could not be opened\n");
         return 1;
     }
+    printf("Screen %dx%d on the %s display\n", GetSystemMetrics(SM_CXSCREEN),
+           GetSystemMetrics(SM_CYSCREEN), MwDisplayName().c_str());
     if (Velto::SetScreenMetricsProc) {
         Velto::SetScreenMetricsProc(GetSystemMetrics);
     }
