@@ -4,6 +4,7 @@
 
 #include "app/velto_UI_DlgPlaceholder.h"
 #include "settings/velto_SC_setting.h"
+#include "settings/velto_UI_Dlg_Language.h"
 #include "settings/velto_UI_Dlg_TVout.h"
 #include "settings/velto_UI_MenuList.h"
 
@@ -133,7 +134,15 @@ void CVeltoUIDlgAdvSetting::DoDetailDlg() {
             break;
         case 1:
             printf("Language\n");
-            RunPlaceholder(m_hInst, m_hHwnd, s_advItems[1]);
+            {
+                CVeltoUIDlgLanguage* dlg = CVeltoUIDlgLanguage::CreateNew(m_hInst, m_hHwnd);
+                int r = dlg->DoModel();
+                delete dlg;
+                if (r == 1) {
+                    SetLocalize();
+                    SendMessage(m_hListMenu, LB_SETCURSEL, sel, 0);
+                }
+            }
             break;
         case 2: {
             printf("TV out\n");

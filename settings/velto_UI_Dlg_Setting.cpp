@@ -5,6 +5,7 @@
 #include "app/velto_UI_DlgPlaceholder.h"
 #include "settings/velto_SC_setting.h"
 #include "settings/velto_UI_Dlg_AdvSetting.h"
+#include "settings/velto_UI_Dlg_Color.h"
 #include "settings/velto_UI_MenuList.h"
 
 namespace {
@@ -140,7 +141,11 @@ void CVeltoUIDlgSetting::DoDetailDlg() {
         }
         case 1:
             printf("Color Menu\n");
-            RunPlaceholder(m_hInst, m_hHwnd, s_setupItems[1]);
+            {
+                CVeltoUIDlgColor* dlg = CVeltoUIDlgColor::CreateNew(m_hInst, m_hHwnd);
+                dlg->DoModel();
+                delete dlg;
+            }
             break;
         case 2:
             printf("Format media Menu\n");

@@ -6,6 +6,8 @@
 #include "browser/screen_script.h"
 #include "browser/velto_UI_DlgMsgBox.h"
 #include "settings/velto_UI_Dlg_AdvSetting.h"
+#include "settings/velto_UI_Dlg_Color.h"
+#include "settings/velto_UI_Dlg_Language.h"
 #include "settings/velto_UI_Dlg_Setting.h"
 #include "settings/velto_UI_Dlg_TVout.h"
 #include "sim/sim_board_state.h"
@@ -43,6 +45,9 @@ protected:
         }
         if (auto* t = dynamic_cast<CVeltoUIDlgTVout*>(d)) {
             return t->m_hListMenu;
+        }
+        if (auto* l = dynamic_cast<CVeltoUIDlgLanguage*>(d)) {
+            return l->m_hListMenu;
         }
         return nullptr;
     }
@@ -228,6 +233,118 @@ TEST_F(SettingsMenusTest, AChosenStandardIsWrittenAndEndsTheProgram) {
     script.At(100, [] { SendMessage(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); });
     EXPECT_EQ(1, RunTVout());
     EXPECT_EQ("lcd_panel=tvenc_ntsc\n", Panel());
+}
+
+TEST_F(SettingsMenusTest, LanguageChangesEveryCaptionOnTheWayBackAndIsStored) {
+    std::vector<std::string> seen;
+    auto look = [&] { seen.push_back(Caption() + " " + Rows()); };
+    std::string captionAtOnce;
+    CScreenScript script;
+    script
+        .Key(100, VK_RETURN)  // advanced
+        .Key(200, VK_DOWN)
+        .Key(300, VK_RETURN)  // language
+        .At(400, look)
+        .Key(500, VK_UP)
+        .At(550, look)
+        .Key(600, VK_LEFT)
+        .Key(650, VK_RIGHT)
+        .Key(700, VK_DOWN)
+        .At(750, look)
+        .Key(800, VK_F1)  // leaves English
+        .At(900, look)
+        .Key(1000, VK_RETURN)
+        .Key(1100, VK_UP)
+        .Key(1200, VK_UP)
+        .At(1250,
+            [&] {
+                // Store the choice without leaving, as Enter does first.
+                dynamic_cast<CVeltoUIDlgLanguage*>(Screen())->SaveSelectedLanguage();
+                captionAtOnce = Caption();
+            })
+        .Key(1300, VK_RETURN)
+        .At(1400, look)
+        .Key(1500, VK_F1)
+        .At(1600, look)
+        .Key(1700, VK_F1);
+    EXPECT_EQ(1, RunSetup());
+    std::vector<std::string> want = {
+        "Language [English]|Español|Français|Deutsch|Nederlands",
+        "Language English|Español|Français|Deutsch|[Nederlands]",
+        "Language [English]|Español|Français|Deutsch|Nederlands",
+        "Advanced Settings Date and Time|[Language]|TV out",
+        "Erweiterte Einstellungen Datum und Uhrzeit|[Sprache]|TV-Ausgang",
+        "Konfiguration [Erweiterte Einstellungen]|Farbe oder Schwarzweiß|Speicher "
+        "formatieren|Hilfe",
+    };
+    EXPECT_EQ(want, seen);
+    EXPECT_EQ("Sprache", captionAtOnce);
+    EXPECT_EQ(3, CVeltoSCSetting::GetInstance().GetLanguage());
+    EXPECT_NE(std::string::npos,
+              ReadFile(m_strRunDir + "/veltoscconf.xml").find("name=\"language\" value=\"de\""));
+
+    // Opening again highlights the stored language.
+    std::string rows;
+    CScreenScript again;
+    again.At(100, [&] { rows = Rows(); }).Key(200, VK_F1);
+    CVeltoUIDlgLanguage* dlg = CVeltoUIDlgLanguage::CreateNew(MwGetInstance(), m_hMain);
+    EXPECT_EQ(2, dlg->DoModel());
+    delete dlg;
+    EXPECT_EQ("English|Español|Français|[Deutsch]|Nederlands", rows);
+    CVeltoSCSetting::GetInstance().SetLanguage(0);
+}
+
+TEST_F(SettingsMenusTest, ColourScreenSwapsPicturesAndStoresOnlyOnEnter) {
+    ASSERT_TRUE(CVeltoSCSetting::GetInstance().GetColorful());
+    std::vector<std::string> seen;
+    auto look = [&] {
+        auto* c = dynamic_cast<CVeltoUIDlgColor*>(Screen());
+        if (!c) {
+            seen.push_back("no colour screen: " + Caption());
+            return;
+        }
+        PSD colour = (PSD)SendMessage(c->m_hColorRadio, STM_GETIMAGE, IMAGE_BITMAP, 0);
+        PSD white = (PSD)SendMessage(c->m_hWhiteRadio, STM_GETIMAGE, IMAGE_BITMAP, 0);
+        seen.push_back(Caption() + " " + Text(c->m_hColorText) +
+                       (colour == c->m_pColorSelImg ? "*" : "") + " " + Text(c->m_hWhiteText) +
+                       (white == c->m_pWhiteSelImg ? "*" : ""));
+    };
+    CScreenScript script;
+    script.Key(100, VK_DOWN)
+        .Key(200, VK_RETURN)
+        .At(300, look)
+        .At(310, [] { SaveScreen("colour_320x240"); })
+        .Key(400, VK_RIGHT)
+        .At(500, look)
+        .Key(600, VK_F1)  // keeps colour
+        .At(700,
+            [&] {
+                seen.push_back(CVeltoSCSetting::GetInstance().GetColorful() ? "colour" : "grey");
+            })
+        .Key(800, VK_RETURN)
+        .At(900, look)
+        .Key(1000, VK_LEFT)
+        .Key(1100, VK_RETURN)  // stores monochrome
+        .At(1200,
+            [&] {
+                seen.push_back(CVeltoSCSetting::GetInstance().GetColorful() ? "colour" : "grey");
+            })
+        .Key(1300, VK_RETURN)
+        .At(1400, look)
+        .Key(1500, VK_F1)
+        .Key(1600, VK_F1);
+    EXPECT_EQ(1, RunSetup());
+    std::vector<std::string> want = {
+        "Color or Black/White Color* Monochrome",
+        "Color or Black/White Color Monochrome*",
+        "colour",
+        "Color or Black/White Color* Monochrome",
+        "grey",
+        "Color or Black/White Color Monochrome*",
+    };
+    EXPECT_EQ(want, seen);
+    EXPECT_NE(std::string::npos,
+              ReadFile(m_strRunDir + "/veltoscconf.xml").find("name=\"colorful\" value=\"false\""));
 }
 
 }  // namespace
