@@ -6,6 +6,7 @@
 #include "settings/velto_SC_setting.h"
 #include "settings/velto_UI_Dlg_AdvSetting.h"
 #include "settings/velto_UI_Dlg_Color.h"
+#include "settings/velto_UI_Dlg_FormatMedia.h"
 #include "settings/velto_UI_MenuList.h"
 
 namespace {
@@ -149,7 +150,11 @@ void CVeltoUIDlgSetting::DoDetailDlg() {
             break;
         case 2:
             printf("Format media Menu\n");
-            RunPlaceholder(m_hInst, m_hHwnd, s_setupItems[2]);
+            {
+                CVeltoUIDlgFormatMedia* dlg = CVeltoUIDlgFormatMedia::CreateNew(m_hInst, m_hHwnd);
+                dlg->DoModel();
+                delete dlg;
+            }
             break;
         case 3:
             printf("Help Menu\n");
