@@ -57,11 +57,12 @@ void CVeltoUIDlgFormatMedia::InitText() {
     RECT rc{0, 0, 0, 0};
     GetClientRect(m_hFrame, &rc);
     int h = rc.bottom - rc.top;
-    m_hfFailText = CreateFont(h / 8, 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0, 700, "MSYH.TTF");
+    m_hfFailText = CreateFont(h / 10, 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0, 700, "MSYH.TTF");
     std::string text = CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(10026, "Format failed");
+    // Room for two lines: the longer translations wrap on the small screen.
     m_hFailText =
-        CreateWindowEx(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, 0, h * 2 / 5,
-                       rc.right - rc.left, h / 5, m_hFrame, nullptr, m_hInst, nullptr);
+        CreateWindowEx(0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, 0, h * 3 / 10,
+                       rc.right - rc.left, h * 2 / 5, m_hFrame, nullptr, m_hInst, nullptr);
     SendMessage(m_hFailText, WM_SETFONT, (WPARAM)m_hfFailText, 0);
 }
 
