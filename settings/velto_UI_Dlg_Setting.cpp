@@ -2,11 +2,11 @@
 
 #include <stdio.h>
 
-#include "app/velto_UI_DlgPlaceholder.h"
 #include "settings/velto_SC_setting.h"
 #include "settings/velto_UI_Dlg_AdvSetting.h"
 #include "settings/velto_UI_Dlg_Color.h"
 #include "settings/velto_UI_Dlg_FormatMedia.h"
+#include "settings/velto_UI_Dlg_Help.h"
 #include "settings/velto_UI_MenuList.h"
 
 namespace {
@@ -21,15 +21,6 @@ LST_ITEM s_setupItems[] = {
     {3, "img/help.png", "Help", {0, nullptr, 0, nullptr}},
     {kMenuTableEnd, nullptr, nullptr, {0, nullptr, 0, nullptr}},
 };
-
-// Screens of this menu that are not built yet show their name only.
-void RunPlaceholder(HINSTANCE hInst, HWND parent, const LST_ITEM& row) {
-    std::string caption = CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(
-        kMenuTextBase + (int)row.m_str_id_offset, row.m_default);
-    CVeltoUIDlgPlaceholder* dlg = new CVeltoUIDlgPlaceholder(hInst, parent, caption);
-    dlg->DoModel();
-    delete dlg;
-}
 
 }  // namespace
 
@@ -158,7 +149,11 @@ void CVeltoUIDlgSetting::DoDetailDlg() {
             break;
         case 3:
             printf("Help Menu\n");
-            RunPlaceholder(m_hInst, m_hHwnd, s_setupItems[3]);
+            {
+                CVeltoUIDlgHelp* dlg = CVeltoUIDlgHelp::CreateNew(m_hInst, m_hHwnd);
+                dlg->DoModel();
+                delete dlg;
+            }
             break;
         default:
             return;

@@ -7,6 +7,7 @@
 #include "browser/velto_UI_DlgMsgBox.h"
 #include "settings/velto_UI_Dlg_AdvSetting.h"
 #include "settings/velto_UI_Dlg_Color.h"
+#include "settings/velto_UI_Dlg_Help.h"
 #include "settings/velto_UI_Dlg_Language.h"
 #include "settings/velto_UI_Dlg_Setting.h"
 #include "settings/velto_UI_Dlg_TVout.h"
@@ -345,6 +346,45 @@ TEST_F(SettingsMenusTest, ColourScreenSwapsPicturesAndStoresOnlyOnEnter) {
     EXPECT_EQ(want, seen);
     EXPECT_NE(std::string::npos,
               ReadFile(m_strRunDir + "/veltoscconf.xml").find("name=\"colorful\" value=\"false\""));
+}
+
+TEST_F(SettingsMenusTest, HelpShowsTheVersionAndTheReservedTextOnlyAfterAFiveSecondHold) {
+    std::vector<std::string> seen;
+    auto look = [&] {
+        auto* help = dynamic_cast<CVeltoUIDlgHelp*>(Screen());
+        if (!help) {
+            seen.push_back("no help screen: " + Caption());
+            return;
+        }
+        seen.push_back(Caption() + "|" + Text(help->m_pStaticDeviceName) + "|" +
+                       Text(help->m_pStaticText) + "|" + Text(help->m_pStaticVersion) + "|" +
+                       Text(help->m_pStaticReserved));
+    };
+    auto f3 = [](bool down) { return [down] { MwInjectKey(VK_F3, down); }; };
+    CScreenScript script;
+    script.Key(100, VK_UP)
+        .Key(200, VK_RETURN)
+        .At(300, look)
+        .At(310, [] { SaveScreen("help_320x240"); })
+        .At(400, f3(true))
+        .At(4300, f3(false))  // released early
+        .At(9500, look)
+        .At(10000, f3(true))
+        .At(10500, f3(true))  // the key repeats while held
+        .At(14900, look)
+        .At(15100, look)
+        .At(15200, f3(false))  // the text stays after the hold
+        .At(15300, look)
+        .At(20200, look)  // and clears itself
+        .Key(20300, VK_RETURN)
+        .At(20400, [&] { seen.push_back(Caption()); })
+        .Key(20500, VK_F1);
+    EXPECT_EQ(1, RunSetup());
+    const std::string base = "Help|QX720|Firmware Version|V03.08.00|";
+    std::vector<std::string> want = {
+        base, base,   base, base + "Velto Imaging Systems", base + "Velto Imaging Systems",
+        base, "Setup"};
+    EXPECT_EQ(want, seen);
 }
 
 }  // namespace
