@@ -2,8 +2,8 @@
 
 #include <stdio.h>
 
-#include "app/velto_UI_DlgPlaceholder.h"
 #include "settings/velto_SC_setting.h"
+#include "settings/velto_UI_Dlg_DateTime.h"
 #include "settings/velto_UI_Dlg_Language.h"
 #include "settings/velto_UI_Dlg_TVout.h"
 #include "settings/velto_UI_MenuList.h"
@@ -19,15 +19,6 @@ LST_ITEM s_advItems[] = {
     {6, "img/TVout.png", "TV out", {0, nullptr, 0, nullptr}},
     {kMenuTableEnd, nullptr, nullptr, {0, nullptr, 0, nullptr}},
 };
-
-// Screens of this menu that are not built yet show their name only.
-void RunPlaceholder(HINSTANCE hInst, HWND parent, const LST_ITEM& row) {
-    std::string caption = CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(
-        kMenuTextBase + (int)row.m_str_id_offset, row.m_default);
-    CVeltoUIDlgPlaceholder* dlg = new CVeltoUIDlgPlaceholder(hInst, parent, caption);
-    dlg->DoModel();
-    delete dlg;
-}
 
 }  // namespace
 
@@ -130,7 +121,11 @@ void CVeltoUIDlgAdvSetting::DoDetailDlg() {
     switch (sel) {
         case 0:
             printf("Date and Time\n");
-            RunPlaceholder(m_hInst, m_hHwnd, s_advItems[0]);
+            {
+                CVeltoUIDlgDateTime* dlg = CVeltoUIDlgDateTime::CreateNew(m_hInst, m_hHwnd);
+                dlg->DoModel();
+                delete dlg;
+            }
             break;
         case 1:
             printf("Language\n");
