@@ -15,6 +15,7 @@
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
 #include "settings/velto_SC_setting.h"
+#include "settings/velto_UI_Dlg_Setting.h"
 #include "status/DateTimeDisplayCtrl.h"
 #include "status/velto_UI_Ctrl_BrightAdjust.h"
 #include "status/velto_UI_Ctrl_FocusAdjust.h"
@@ -670,9 +671,7 @@ void CVeltoSCMain::HandleKeyDown(UINT key) {
             break;
         case VK_F1:
             if (m_camctrl && !recording) {
-                CVeltoUIDialog* dialog = new CVeltoUIDlgPlaceholder(
-                    m_hInst, m_hHwnd,
-                    CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(10001, "Setup"));
+                CVeltoUIDialog* dialog = CVeltoUIDlgSetting::CreateNew(m_hInst, m_hHwnd);
                 EnterMenu();
                 videoflag = false;
                 m_camctrl->ChangeBright(0);

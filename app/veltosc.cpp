@@ -9,6 +9,7 @@
 #include "browser/velto_UI_DlgWarning.h"
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
+#include "settings/velto_UI_Ctrl_DateTime.h"
 #include "status/velto_newedit.h"
 #include "status/velto_scrlbar1.h"
 
@@ -23,6 +24,18 @@ int WinMain(HINSTANCE hInstance, HINSTANCE, PSTR, int) {
     MwRegisterVeltoScrollbar1Control(nullptr);
     MwRegisterVeltoNewEditControl(nullptr);
     m_pMain = CVeltoSCMain::CreateNew(m_hInst);
+    // The live view's timers rest while the date screen sets the clock.
+    CVeltoUICtrlDateTime::SetClockHooks(
+        [] {
+            if (m_pMain) {
+                m_pMain->StopAllTimer();
+            }
+        },
+        [] {
+            if (m_pMain) {
+                m_pMain->StartAllTimer();
+            }
+        });
     m_pMain->DoModel();
     if (m_pMain) {
         delete m_pMain;

@@ -3,6 +3,7 @@
 
 #include "toolkit/winapi.h"
 
-// Registers "VeltoNewEDIT" (TRUE when the class exists afterwards). For now
-// its windows only keep and show their text on white.
+// Registers "VeltoNewEDIT" (TRUE when the class exists afterwards): a field
+// that shows its text centred on black, orange while enabled (the field being
+// edited) and grey while disabled.
 BOOL MwRegisterVeltoNewEditControl(HINSTANCE hInstance);

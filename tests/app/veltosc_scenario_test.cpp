@@ -317,4 +317,57 @@ TEST_F(VeltoscScenarioTest, CardPcPowerOffAndCameraPlug) {
     EXPECT_TRUE(Running());
 }
 
+TEST_F(VeltoscScenarioTest, SetupMenuToTvOutAndTheProgramsEnd) {
+    WriteFile(HostPath("/etc/lcdparams"), "lcd_panel=lq035\n");
+    Start();
+    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000));
+    auto captionUp = [&](const char* caption) {
+        return AdvanceUntil([&] { return Visible("STATIC", caption); }, 2000);
+    };
+
+    // F1, Enter on the first row, Up to the last: the TV-out screen.
+    Key("F1");
+    ASSERT_TRUE(captionUp("'Setup'")) << Ask("ui");
+    EXPECT_TRUE(Visible("LISTBOX", "SETUP"));
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'Advanced Settings'")) << Ask("ui");
+    Key("UP");
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'TV out'")) << Ask("ui");
+
+    // F1 leaves the file alone and goes back through the menus.
+    Key("F1");
+    ASSERT_TRUE(captionUp("'Advanced Settings'"));
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'TV out'"));
+
+    // No cable: the message, and the screen stays.
+    Key("DOWN");
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'Plug in the TV out wire'")) << Ask("ui");
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'No wire found, check it please.'")) << Ask("ui");
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'TV out'"));
+    EXPECT_EQ(ReadFile(HostPath("/etc/lcdparams")), "lcd_panel=lq035\n");
+
+    // With a cable, PAL and Yes: the panel line, the goodbye screen, the end.
+    ASSERT_TRUE(VeltoSim::SetTvCable(m_strRoot, true));
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'Plug in the TV out wire'"));
+    Key("ENTER");
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            Ask("advance 200");
+            return !Running();
+        },
+        20000))
+        << "veltosc still runs";
+    EXPECT_EQ(ReadFile(HostPath("/etc/lcdparams")), "lcd_panel=tvenc_pal\n");
+    EXPECT_NE(Commands().find("echo lcd_panel=tvenc_pal > /etc/lcdparams"), std::string::npos);
+    EXPECT_NE(ReadFile(m_strRunDir + "/veltosc.log").find("Veltosc exit program"),
+              std::string::npos);
+    m_nPid = -1;
+}
+
 }  // namespace

@@ -132,7 +132,7 @@ TEST_F(StatusLayerTest, EditClassIsRegisteredForTheDateScreen) {
                                nullptr, MwGetInstance(), nullptr);
     ASSERT_TRUE(edit);
     MwPumpMessages();
-    EXPECT_EQ(0xFFFFFFu, Ui(78, 18));
+    EXPECT_EQ(0x000000u, Ui(78, 18));  // fields stand on black
     EXPECT_EQ((LRESULT)(DLGC_WANTARROWS | DLGC_WANTALLKEYS | DLGC_WANTCHARS),
               SendMessage(edit, WM_GETDLGCODE, 0, 0));
 }

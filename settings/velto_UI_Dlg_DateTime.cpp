@@ -1,0 +1,127 @@
+#include "settings/velto_UI_Dlg_DateTime.h"
+
+#include <stdio.h>
+
+#include "app/velto_mwin_utils.h"
+#include "settings/velto_SC_setting.h"
+
+namespace {
+
+constexpr WORD kDialogId = 103;
+constexpr INT kClockSet = 6;
+
+}  // namespace
+
+CVeltoUIDlgDateTime::CVeltoUIDlgDateTime(HINSTANCE hInst, HWND hParent)
+    : CVeltoUIDialog(hInst, hParent, kDialogId),
+      m_pCtrlDateTime(nullptr),
+      m_pIcon(nullptr),
+      m_hIconStatic(nullptr) {}
+
+CVeltoUIDlgDateTime::~CVeltoUIDlgDateTime() {
+    if (m_hHwnd && IsWindow(m_hHwnd)) {
+        DestoryDialog();
+    }
+    printf("~CVeltoUIDlgDateTime\n");
+}
+
+CVeltoUIDlgDateTime* CVeltoUIDlgDateTime::CreateNew(HINSTANCE hInst, HWND hParent) {
+    return new CVeltoUIDlgDateTime(hInst, hParent);
+}
+
+void CVeltoUIDlgDateTime::InitDialog() {
+    CVeltoUIDialog::InitDialog();
+    CVeltoSCSetting& s = CVeltoSCSetting::GetInstance();
+    SetCaption(s.GetXMLConfLangItemVal(10006, "Date and Time").c_str());
+    RECT rc{0, 0, 0, 0};
+    GetClientRect(m_hFrame, &rc);
+    double S = s.GetScrWidth(), Hc = rc.bottom - rc.top;
+    double w = S / 1.5;
+    m_pCtrlDateTime = CVeltoUICtrlDateTime::CreateNew(m_hFrame);
+    m_pCtrlDateTime->InitWindow((int)((S - S / 1.5) / 1.2), (int)((Hc - w * 0.56) * 0.5), (int)w,
+                                (int)(w * 0.56));
+    InitIcon();
+}
+
+void CVeltoUIDlgDateTime::DestoryDialog() {
+    DeinitIcon();
+    if (m_pCtrlDateTime) {
+        delete m_pCtrlDateTime;
+        m_pCtrlDateTime = nullptr;
+    }
+    CVeltoUIDialog::DestoryDialog();
+}
+
+void CVeltoUIDlgDateTime::InitIcon() {
+    DeinitIcon();
+    m_pIcon = Velto::LoadImage("img/DateIcon.jpg");
+    if (!m_pIcon) {
+        return;
+    }
+    CVeltoSCSetting& s = CVeltoSCSetting::GetInstance();
+    RECT rc{0, 0, 0, 0};
+    GetClientRect(m_hFrame, &rc);
+    int iw = (int)(m_pIcon->xres * s.GetScrWidth() / 320);
+    int ih = (int)(m_pIcon->yres * s.GetScrHeight() / 240);
+    m_hIconStatic = CreateWindowEx(
+        0, "STATIC", "yes", WS_CHILD | WS_VISIBLE | SS_ICON, (int)((rc.right - rc.left) * 0.02),
+        (int)((rc.bottom - rc.top - ih) / 2.6), iw, ih, m_hFrame, nullptr, m_hInst, nullptr);
+    SendMessage(m_hIconStatic, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)m_pIcon);
+}
+
+void CVeltoUIDlgDateTime::DeinitIcon() {
+    if (m_hIconStatic) {
+        DestroyWindow(m_hIconStatic);
+        m_hIconStatic = nullptr;
+    }
+    Velto::UnloadImage(m_pIcon);
+    m_pIcon = nullptr;
+}
+
+void CVeltoUIDlgDateTime::HandleKeyDown(WPARAM key) {
+    HWND editor = m_pCtrlDateTime ? m_pCtrlDateTime->GetHWND() : nullptr;
+    switch (key) {
+        case VK_LEFT:
+        case VK_UP:
+        case VK_RIGHT:
+        case VK_DOWN:
+            if (editor) {
+                SendMessage(editor, WM_KEYDOWN, key, 0);
+            }
+            break;
+        case VK_RETURN:
+            if (editor) {
+                SendMessage(editor, WM_KEYDOWN, key, 0);
+            }
+            EndDialog(m_hHwnd, kClockSet);
+            break;
+        case VK_F1:
+            EndDialog(m_hHwnd, 1);
+            break;
+        default:
+            break;
+    }
+}
+
+INT CVeltoUIDlgDateTime::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_GETDLGCODE:
+            return 5;
+        case WM_KEYDOWN:
+            HandleKeyDown(wParam);
+            return 0;
+        case WM_ERASEBKGND: {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
+            return 1;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(hwnd, 1);
+            }
+            return 0;
+        default:
+            return 0;  // the caption keeps the framework's colours
+    }
+}

@@ -1,0 +1,25 @@
+// The date and time screen: a calendar icon beside the editor. Enter sets
+// the clock (6), F1 leaves it (1).
+#pragma once
+
+#include "app/velto_UI_Dialog.h"
+#include "settings/velto_UI_Ctrl_DateTime.h"
+
+class CVeltoUIDlgDateTime : public CVeltoUIDialog {
+public:
+    CVeltoUIDlgDateTime(HINSTANCE hInst, HWND hParent);
+    ~CVeltoUIDlgDateTime() override;
+
+    void InitDialog() override;
+    void DestoryDialog() override;
+    INT DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    static CVeltoUIDlgDateTime* CreateNew(HINSTANCE hInst, HWND hParent);
+    void HandleKeyDown(WPARAM key);
+    void InitIcon();
+    void DeinitIcon();
+
+    CVeltoUICtrlDateTime* m_pCtrlDateTime;
+    PSD m_pIcon;
+    HWND m_hIconStatic;
+};
