@@ -22,6 +22,10 @@ for shot in $(sed -n 's/^screenshot \(.*\)$/\1/p' "$tour"); do
     fi
 done
 [ "$missing" -eq 0 ]
+# TV out PAL restarted the main program at the TV's size; the cable pulled,
+# on the panel again.
+file "$run/tour/30_tv_pal.png" | grep -q "720 x 576" || { echo "FAIL: not at 720 x 576 on PAL"; exit 1; }
+file "$run/tour/31_back_on_lcd.png" | grep -q "320 x 240" || { echo "FAIL: not back on the LCD"; exit 1; }
 ls "$run/board/sim/disks/loop0/"*.jpg "$run/board/sim/disks/loop0/"*.avi >/dev/null
 if pgrep -f "$run" >/dev/null 2>&1; then
     echo "FAIL: programs of the run outlived velto-sim"
