@@ -310,6 +310,15 @@ TEST_F(PaintTest, DamagedJpegsFailSafelyAndGoodOnesStillDecode) {
         fromFile->FreeMemGC(fromFile);
     }
     EXPECT_EQ(nullptr, GdLoadImageFromMemory(nullptr, 10));
+    // Pictures beyond 2048 a side would take the board's memory.
+    std::vector<uint8_t> wide = MakeJpeg(2049, 8, 1, 2, 3);
+    EXPECT_EQ(nullptr, GdLoadImageFromMemory(wide.data(), wide.size()));
+    std::vector<uint8_t> edge = MakeJpeg(2048, 8, 1, 2, 3);
+    PSD edgeImg = GdLoadImageFromMemory(edge.data(), edge.size());
+    ASSERT_TRUE(edgeImg);
+    edgeImg->FreeMemGC(edgeImg);
+    WritePng("wide.png", 2049, 1, std::vector<uint32_t>(2049, 0xFF112233u));
+    EXPECT_EQ(nullptr, GdLoadImageFromFile("wide.png", 0));
     EXPECT_EQ(nullptr, GdLoadImageFromMemory(good.data(), 0));
 }
 
