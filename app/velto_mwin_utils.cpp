@@ -172,4 +172,21 @@ PSD GdCreatePixmap(PSD root, int width, int height, int format, void* pixels, in
     return psd;
 }
 
+PSD GdCreatePixmapOwning(PSD root, int width, int height, int format, void* pixels,
+                         size_t bufferSize) {
+    if (!pixels) {
+        return nullptr;
+    }
+    PSD psd = GdCreatePixmap(root, width, height, format, pixels, 0);
+    if (!psd || size_t(psd->size) > bufferSize) {
+        if (psd) {
+            psd->FreeMemGC(psd);  // not yet the owner: leaves the buffer
+        }
+        free(pixels);
+        return nullptr;
+    }
+    psd->flags |= PSF_ADDRMALLOC;
+    return psd;
+}
+
 }  // namespace Velto

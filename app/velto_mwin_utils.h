@@ -19,5 +19,11 @@ void ShowFunnel(bool enable);
 // (0: the root's); null for a size below 1, an unknown format or no memory.
 // With pixels null a zeroed buffer is made and owned by the surface.
 PSD GdCreatePixmap(PSD root, int width, int height, int format, void* pixels, int palsize);
+// A pixmap over a malloc'd buffer (a thumbnail over a decoded frame) that
+// takes the buffer over: the surface frees it, and on failure (a buffer of
+// fewer than bufferSize bytes than the pixmap needs, or as above) it is
+// freed at once, so the caller never owns it after this call.
+PSD GdCreatePixmapOwning(PSD root, int width, int height, int format, void* pixels,
+                         size_t bufferSize);
 
 }  // namespace Velto

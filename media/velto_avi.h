@@ -34,9 +34,12 @@ constexpr int AVI_HEADERBYTES = 2048;
 // Largest file this module writes: 2^32 - 1 - 16 MiB - 2,048 bytes.
 constexpr uint32_t AVI_MAX_LEN = 0xFEFFF7FFu;
 // Refused when reading: frames larger than this, and frame sizes beyond
-// AVI_MAX_DIMENSION pixels a side.
-constexpr uint32_t AVI_MAX_FRAME_BYTES = 64u << 20;
-constexpr int AVI_MAX_DIMENSION = 8192;
+// AVI_MAX_DIMENSION pixels a side. The device records 320 x 240 YUY2 and its
+// camera tops out at 640 x 480; the board has only tens of MiB, so a file
+// off a card must not make a caller size a buffer beyond a few MiB (an RGB32
+// frame of 1024 x 1024 is 4 MiB).
+constexpr uint32_t AVI_MAX_FRAME_BYTES = 2u << 20;
+constexpr int AVI_MAX_DIMENSION = 1024;
 constexpr uint32_t AVI_KEYFRAME = 0x10;  // index flag of a key frame
 
 struct video_index_entry {

@@ -16,9 +16,11 @@ using namespace VeltoAvi;
 namespace {
 
 // Bounds on what a header may make us allocate. Real header lists are a few
-// KiB; an index of 4 Mi records covers a full-size file of small chunks.
+// KiB; a largest recording holds under 28,000 frames of 320 x 240, so 128 Ki
+// index records (2 MiB) leave room without letting a crafted file take the
+// board's memory.
 constexpr uint32_t kMaxHeaderList = 1u << 20;
-constexpr int32_t kMaxIndexRecords = 4 << 20;
+constexpr int32_t kMaxIndexRecords = 128 << 10;
 constexpr int kIndexStep = 4096;
 
 // Chunk ids are four printable characters; anything else is damage, and

@@ -21,7 +21,10 @@ using namespace VeltoTk;
 namespace {
 
 constexpr size_t kMaxImageFile = 32u << 20;
-constexpr int kMaxDimension = 8192;
+// The device's own pictures are 640 x 480; a side of 2048 bounds one decode
+// at 16 MiB, which the board can spare, where a crafted file of 8192 x 8192
+// would ask for 256 MiB.
+constexpr int kMaxDimension = 2048;
 
 bool ReadWhole(const char* path, std::vector<uint8_t>& out) {
     FILE* f = Board().Fopen(path, "rb");
@@ -42,11 +45,11 @@ bool ReadWhole(const char* path, std::vector<uint8_t>& out) {
     return ok;
 }
 
-PSD DecodePng(const std::vector<uint8_t>& data) {
+PSD DecodePng(const uint8_t* data, size_t size) {
     png_image img;
     memset(&img, 0, sizeof img);
     img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&img, data.data(), data.size())) {
+    if (!png_image_begin_read_from_memory(&img, data, size)) {
         return nullptr;
     }
     if ((int)img.width > kMaxDimension || (int)img.height > kMaxDimension) {
@@ -71,20 +74,21 @@ PSD DecodePng(const std::vector<uint8_t>& data) {
 }
 
 struct GifSource {
-    const std::vector<uint8_t>* data;
+    const uint8_t* data;
+    size_t size;
     size_t pos;
 };
 
 int GifRead(GifFileType* gif, GifByteType* buf, int len) {
     GifSource* src = static_cast<GifSource*>(gif->UserData);
-    size_t n = std::min<size_t>((size_t)len, src->data->size() - src->pos);
-    memcpy(buf, src->data->data() + src->pos, n);
+    size_t n = std::min<size_t>((size_t)len, src->size - src->pos);
+    memcpy(buf, src->data + src->pos, n);
     src->pos += n;
     return (int)n;
 }
 
-PSD DecodeGif(const std::vector<uint8_t>& data) {
-    GifSource src{&data, 0};
+PSD DecodeGif(const uint8_t* data, size_t size) {
+    GifSource src{data, size, 0};
     int err = 0;
     GifFileType* gif = DGifOpen(&src, GifRead, &err);
     if (!gif) {
@@ -148,7 +152,10 @@ void JpegFail(j_common_ptr cinfo) {
     longjmp(e->jump, 1);
 }
 
-PSD DecodeJpeg(const std::vector<uint8_t>& data) {
+// libjpeg reports a damaged file by long-jumping out of its calls, which
+// skips C++ destructors; so nothing with one lives in this function past the
+// setjmp: the line buffer comes from libjpeg's own pool, freed with cinfo.
+PSD DecodeJpeg(const uint8_t* data, size_t size) {
     jpeg_decompress_struct cinfo;
     JpegError err;
     // volatile: still valid after the long jump back.
@@ -164,7 +171,7 @@ PSD DecodeJpeg(const std::vector<uint8_t>& data) {
         return nullptr;
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, data.data(), (unsigned long)data.size());
+    jpeg_mem_src(&cinfo, data, (unsigned long)size);
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
@@ -178,11 +185,14 @@ PSD DecodeJpeg(const std::vector<uint8_t>& data) {
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
     }
-    std::vector<uint8_t> line((size_t)cinfo.output_width * 3);
+    JSAMPARRAY rows = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                 JPOOL_IMAGE, cinfo.output_width * 3, 1);
     while (cinfo.output_scanline < cinfo.output_height) {
         int y = (int)cinfo.output_scanline;
-        JSAMPROW row = line.data();
-        jpeg_read_scanlines(&cinfo, &row, 1);
+        if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) {
+            break;  // suspended: a memory source never does, but never spin
+        }
+        const JSAMPLE* line = rows[0];
         uint32_t* out = Row32(psd, y);
         for (unsigned x = 0; x < cinfo.output_width; ++x) {
             out[x] = 0xFF000000u | (uint32_t(line[x * 3]) << 16) |
@@ -192,6 +202,23 @@ PSD DecodeJpeg(const std::vector<uint8_t>& data) {
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return psd;
+}
+
+PSD DecodeImage(const uint8_t* data, size_t size, const char** kind) {
+    *kind = "unknown";
+    if (size >= 8 && memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0) {
+        *kind = "PNG";
+        return DecodePng(data, size);
+    }
+    if (size >= 6 && memcmp(data, "GIF8", 4) == 0) {
+        *kind = "GIF";
+        return DecodeGif(data, size);
+    }
+    if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
+        *kind = "JPEG";
+        return DecodeJpeg(data, size);
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -205,22 +232,20 @@ PSD GdLoadImageFromFile(const char* path, int) {
         printf("Error: cannot read image %s\n", path);
         return nullptr;
     }
-    PSD psd = nullptr;
-    const char* kind = "unknown";
-    if (data.size() >= 8 && memcmp(data.data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
-        kind = "PNG";
-        psd = DecodePng(data);
-    } else if (data.size() >= 6 && memcmp(data.data(), "GIF8", 4) == 0) {
-        kind = "GIF";
-        psd = DecodeGif(data);
-    } else if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
-        kind = "JPEG";
-        psd = DecodeJpeg(data);
-    }
+    const char* kind = nullptr;
+    PSD psd = DecodeImage(data.data(), data.size(), &kind);
     if (!psd) {
         printf("Error: image %s is damaged or not a PNG, GIF or JPEG file (%s)\n", path, kind);
     }
     return psd;
+}
+
+PSD GdLoadImageFromMemory(const void* data, size_t size) {
+    if (!data || size == 0 || size > kMaxImageFile) {
+        return nullptr;
+    }
+    const char* kind = nullptr;
+    return DecodeImage(static_cast<const uint8_t*>(data), size, &kind);
 }
 
 void DrawDIBFit(HDC hdc, int x, int y, int width, int height, PSD image) {

@@ -609,6 +609,8 @@ int LoadString(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 // diagnostic) when the file is missing or damaged. Free with
 // psd->FreeMemGC(psd).
 PSD GdLoadImageFromFile(const char* path, int flags);
+// The same from bytes in memory (PNG, GIF or JPEG); null when damaged.
+PSD GdLoadImageFromMemory(const void* data, size_t size);
 // Draws the image scaled into the rectangle (its own size when width or
 // height is 0), blending its alpha. A null image draws nothing.
 void DrawDIBFit(HDC hdc, int x, int y, int width, int height, PSD image);

@@ -245,6 +245,20 @@ TEST_F(UiFrameworkTest, PixmapsFollowTheFormatTable) {
     EXPECT_EQ(0x1000000, shared->ncolors);
     shared->FreeMemGC(shared);  // leaves the caller's buffer alone
 
+    // A thumbnail over a frame buffer owns it (the sanitizer build sees a
+    // leak otherwise); a buffer too small for the pixmap is refused and
+    // freed, never read past.
+    void* frame = malloc(4 * 2 * 4);
+    PSD owning = Velto::GdCreatePixmapOwning(root, 4, 2, MWIF_RGBA8888, frame, 4 * 2 * 4);
+    ASSERT_TRUE(owning);
+    EXPECT_EQ(frame, owning->addr);
+    EXPECT_TRUE(owning->flags & PSF_ADDRMALLOC);
+    owning->FreeMemGC(owning);
+    EXPECT_EQ(nullptr,
+              Velto::GdCreatePixmapOwning(root, 4, 2, MWIF_RGBA8888, malloc(4 * 2 * 4 - 1), 31));
+    EXPECT_EQ(nullptr, Velto::GdCreatePixmapOwning(root, 0, 2, MWIF_RGBA8888, malloc(8), 8));
+    EXPECT_EQ(nullptr, Velto::GdCreatePixmapOwning(root, 4, 2, MWIF_RGBA8888, nullptr, 32));
+
     PSD same = Velto::GdCreatePixmap(root, 3, 3, 32, nullptr, 0);
     ASSERT_TRUE(same);
     EXPECT_EQ(root->pixtype, same->pixtype);

@@ -157,11 +157,23 @@ TEST_F(AviMalformedTest, NineAudioStreamsFailInsteadOfEndingTheProcess) {
 }
 
 TEST_F(AviMalformedTest, UnusableFrameSizesAreRefused) {
-    for (auto wh :
-         {std::pair<int, int>{0, 240}, {320, 0}, {-320, 240}, {100000, 240}, {320, 70000}}) {
+    for (auto wh : {std::pair<int, int>{0, 240},
+                    {320, 0},
+                    {-320, 240},
+                    {100000, 240},
+                    {320, 70000},
+                    {65535, 65535},
+                    {1025, 768},
+                    {640, 1025}}) {
         CRiff f = Header(wh.first, wh.second);
         f.List("movi", Movi());
         EXPECT_EQ(OpenCode(f.File()), AVI_ERR_NO_VIDS) << wh.first << "x" << wh.second;
+    }
+    // The device's own sizes and the largest allowed still open.
+    for (auto wh : {std::pair<int, int>{320, 240}, {640, 480}, {1024, 1024}}) {
+        CRiff f = Header(wh.first, wh.second);
+        f.List("movi", Movi());
+        EXPECT_EQ(OpenCode(f.File()), 0) << wh.first << "x" << wh.second;
     }
 }
 
@@ -184,16 +196,40 @@ TEST_F(AviMalformedTest, SizesThatWouldNeedHugeMemoryAreRefused) {
     // caller should allocate that much for one frame.
     CRiff f = Header(4, 2);
     size_t movi = f.Size() + 24;
-    uint32_t huge = 200u << 20;
-    CRiff m;
-    m.Raw("00db").U32(huge);
-    f.List("movi", m);
-    std::vector<char> bytes = f.File();
-    ASSERT_TRUE(MediaTest::WriteAll(m_strRunDir + "/m.avi", bytes));
-    ASSERT_EQ(truncate((m_strRunDir + "/m.avi").c_str(), off_t(movi) + 8 + huge), 0);
-    AVI_errno = 0;
-    EXPECT_EQ(AVI_open_input_file("m.avi", 1), nullptr);
-    EXPECT_EQ(AVI_errno, AVI_ERR_NO_MEM);
+    // 3 MiB is already more than a board with tens of MiB should give one
+    // frame off a card; no recording of the device comes near it.
+    for (uint32_t huge : {200u << 20, 3u << 20}) {
+        CRiff m;
+        m.Raw("00db").U32(huge);
+        CRiff g = f;
+        g.List("movi", m);
+        std::vector<char> bytes = g.File();
+        ASSERT_TRUE(MediaTest::WriteAll(m_strRunDir + "/m.avi", bytes));
+        ASSERT_EQ(truncate((m_strRunDir + "/m.avi").c_str(), off_t(movi) + 8 + huge), 0);
+        AVI_errno = 0;
+        EXPECT_EQ(AVI_open_input_file("m.avi", 1), nullptr) << huge;
+        EXPECT_EQ(AVI_errno, AVI_ERR_NO_MEM) << huge;
+    }
+
+    // An idx1 of a million records (16 MiB) inside a sparse file is refused
+    // before anything is allocated for it.
+    {
+        CRiff h = Header(4, 2);
+        h.List("movi", Movi());
+        std::vector<char> bytes = h.File();
+        const uint32_t idxLen = 16u << 20;
+        const char tag[4] = {'i', 'd', 'x', '1'};
+        bytes.insert(bytes.end(), tag, tag + 4);
+        for (int k = 0; k < 4; k++) {
+            bytes.push_back(char((idxLen >> (8 * k)) & 0xFF));
+        }
+        Put32(bytes, 4, uint32_t(bytes.size() - 8 + idxLen));
+        ASSERT_TRUE(MediaTest::WriteAll(m_strRunDir + "/m.avi", bytes));
+        ASSERT_EQ(truncate((m_strRunDir + "/m.avi").c_str(), off_t(bytes.size()) + idxLen), 0);
+        AVI_errno = 0;
+        EXPECT_EQ(AVI_open_input_file("m.avi", 1), nullptr);
+        EXPECT_EQ(AVI_errno, AVI_ERR_NO_MEM);
+    }
 
     // A header list claiming more than the file holds.
     CRiff g = Header(4, 2);

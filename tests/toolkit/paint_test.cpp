@@ -2,10 +2,14 @@
 // images and screenshots, asserted on the in-memory display's pixels.
 #include <gif_lib.h>
 #include <stdio.h>
+// jpeglib.h needs stdio's FILE first.
+#include <jpeglib.h>
 
 #include <fstream>
+#include <vector>
 
 #include "tests/toolkit/tk_fixture.h"
+#include "toolkit/tk_surface.h"
 
 namespace {
 
@@ -221,6 +225,101 @@ TEST_F(PaintTest, MissingOrDamagedImagesGiveNullAndDrawNothing) {
     EXPECT_EQ(nullptr, GdLoadImageFromFile("cut.jpg", 0));
     ShowImage(nullptr);
     EXPECT_EQ(0, CountNot(RECT{0, 0, 320, 240}, RGB(128, 128, 128)));
+}
+
+namespace {
+
+// A baseline JPEG of a uniform colour, made in memory.
+std::vector<uint8_t> MakeJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr e;
+    c.err = jpeg_std_error(&e);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = width;
+    c.image_height = height;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 90, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> line(size_t(width) * 3);
+    for (int x = 0; x < width; ++x) {
+        line[x * 3] = r;
+        line[x * 3 + 1] = g;
+        line[x * 3 + 2] = b;
+    }
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW row = line.data();
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::vector<uint8_t> bytes(out, out + size);
+    free(out);
+    return bytes;
+}
+
+}  // namespace
+
+// A damaged picture on a card makes libjpeg give up in the middle of the
+// decode. That must come back as null (or a partly grey picture for a file
+// cut short), never a crash or a leak; the sanitizer build checks the rest.
+TEST_F(PaintTest, DamagedJpegsFailSafelyAndGoodOnesStillDecode) {
+    std::vector<uint8_t> good = MakeJpeg(64, 48, 200, 40, 40);
+    PSD img = GdLoadImageFromMemory(good.data(), good.size());
+    ASSERT_TRUE(img);
+    EXPECT_EQ(64, img->xres);
+    EXPECT_EQ(48, img->yres);
+    uint32_t px = VeltoTk::Row32(img, 20)[30];
+    EXPECT_NEAR(int((px >> 16) & 0xFF), 200, 6);
+    EXPECT_NEAR(int(px & 0xFF), 40, 6);
+    img->FreeMemGC(img);
+
+    // Cut at every length: the header, the tables and the scan.
+    for (size_t len = 0; len < good.size(); len += 7) {
+        PSD cut = GdLoadImageFromMemory(good.data(), len);
+        if (cut) {
+            EXPECT_EQ(64, cut->xres) << len;
+            cut->FreeMemGC(cut);
+        }
+    }
+    // Bytes smashed after the header: errors raised from inside the scan.
+    int failed = 0;
+    for (size_t at = 2; at < good.size(); at += 5) {
+        std::vector<uint8_t> bad = good;
+        bad[at] ^= 0xA5;
+        bad[at / 2 + 1] = 0xFF;
+        PSD p = GdLoadImageFromMemory(bad.data(), bad.size());
+        if (p) {
+            p->FreeMemGC(p);
+        } else {
+            failed++;
+        }
+    }
+    EXPECT_GT(failed, 0);
+    // The file path takes the same road.
+    {
+        std::ofstream out("cut.jpg", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(good.data()), std::streamsize(good.size() / 3));
+    }
+    PSD fromFile = GdLoadImageFromFile("cut.jpg", 0);
+    if (fromFile) {
+        fromFile->FreeMemGC(fromFile);
+    }
+    EXPECT_EQ(nullptr, GdLoadImageFromMemory(nullptr, 10));
+    // Pictures beyond 2048 a side would take the board's memory.
+    std::vector<uint8_t> wide = MakeJpeg(2049, 8, 1, 2, 3);
+    EXPECT_EQ(nullptr, GdLoadImageFromMemory(wide.data(), wide.size()));
+    std::vector<uint8_t> edge = MakeJpeg(2048, 8, 1, 2, 3);
+    PSD edgeImg = GdLoadImageFromMemory(edge.data(), edge.size());
+    ASSERT_TRUE(edgeImg);
+    edgeImg->FreeMemGC(edgeImg);
+    WritePng("wide.png", 2049, 1, std::vector<uint32_t>(2049, 0xFF112233u));
+    EXPECT_EQ(nullptr, GdLoadImageFromFile("wide.png", 0));
+    EXPECT_EQ(nullptr, GdLoadImageFromMemory(good.data(), 0));
 }
 
 TEST_F(PaintTest, BoardPathsOfImagesAreReadFromTheBoard) {
