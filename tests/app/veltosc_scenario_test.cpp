@@ -370,4 +370,34 @@ TEST_F(VeltoscScenarioTest, SetupMenuToTvOutAndTheProgramsEnd) {
     m_nPid = -1;
 }
 
+TEST_F(VeltoscScenarioTest, GermanChosenInTheMenusStaysAfterARestart) {
+    Start();
+    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000));
+    auto captionUp = [&](const char* caption) {
+        return AdvanceUntil([&] { return Visible("STATIC", caption); }, 2000);
+    };
+    Key("F1");
+    ASSERT_TRUE(captionUp("'Setup'")) << Ask("ui");
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'Advanced Settings'"));
+    Key("DOWN");
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'Language'")) << Ask("ui");
+    Key("DOWN");
+    Key("DOWN");
+    Key("DOWN");
+    Key("ENTER");
+    ASSERT_TRUE(captionUp("'Erweiterte Einstellungen'")) << Ask("ui");
+    Key("F1");
+    ASSERT_TRUE(captionUp("'Konfiguration'")) << Ask("ui");
+    Key("F1");
+    ASSERT_TRUE(AdvanceUntil([&] { return LiveView() && Visible("VeltoRecMode"); }, 8000));
+
+    Stop();
+    Start();
+    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000));
+    Key("F1");
+    EXPECT_TRUE(captionUp("'Konfiguration'")) << Ask("ui");
+}
+
 }  // namespace
