@@ -268,13 +268,12 @@ void* CVeltoCamRecCtrl::thread_start(void* self) {
 }
 
 void CVeltoCamRecCtrl::ManageDisplay() {
-    static long long lastPxpAttemptMs = 0;  // one controller thread at a time
     CV4L2_MXSPXPCTRL& pxp = CV4L2_MXSPXPCTRL::GetInstance();
     if (GetUVCStatus() == UVC_STATUS_STREAMING) {
         if (!pxp.IsStreaming()) {
             long long now = NowMs();
-            if (now - lastPxpAttemptMs >= kPxpRetryMs || lastPxpAttemptMs == 0) {
-                lastPxpAttemptMs = now;
+            if (m_nPxpAttemptMs == 0 || now - m_nPxpAttemptMs >= kPxpRetryMs) {
+                m_nPxpAttemptMs = now;
                 pxp.Start(kLiveWidth, kLiveHeight);
             }
         } else if (pxp.GetPxPDispID() == 1 && videoflag) {

@@ -117,4 +117,6 @@ private:
     // When the pending picture was asked for (monotonic).
     std::atomic<long long> m_nSaveRequestedMs;
     std::atomic<long long> m_nShownFrames;
+    // Last attempt to start the PXP (controller thread only).
+    long long m_nPxpAttemptMs = 0;
 };
