@@ -13,6 +13,7 @@
 #include <sys/select.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/time.h>
 #include <sys/types.h>
 #include <time.h>
 #include <unistd.h>
@@ -72,6 +73,10 @@ public:
     // Clock: time(2) and setting the system clock (stime).
     virtual time_t Time(time_t* t) = 0;
     virtual int SetTime(time_t t) = 0;
+    // The same clock with microseconds, as gettimeofday(2) (no time zone).
+    virtual int GetTimeOfDay(struct timeval* tv) = 0;
+    // Sleeps for usec microseconds, as usleep(3).
+    virtual int Usleep(useconds_t usec) = 0;
 };
 
 // Shorthand used throughout the firmware.

@@ -53,6 +53,8 @@ public:
         struct timeval tv = {t, 0};
         return ::settimeofday(&tv, nullptr);
     }
+    int GetTimeOfDay(struct timeval* tv) override { return ::gettimeofday(tv, nullptr); }
+    int Usleep(useconds_t usec) override { return ::usleep(usec); }
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include "sim/sim_builtin_devices.h"
@@ -330,17 +331,54 @@ int CVeltoSimBoard::Execvp(const char* file, char* const argv[]) {
     return ::execvp(MapPath(file).c_str(), args.data());
 }
 
-time_t CVeltoSimBoard::Time(time_t* t) {
-    time_t now = ::time(nullptr) + static_cast<time_t>(VeltoSim::ReadNumber(SimFile("clock"), 0));
-    if (t != nullptr) {
-        *t = now;
+int64_t CVeltoSimBoard::BaseMicros() {
+    uint64_t (*clock)() = m_pClock.load();
+    if (clock != nullptr) {
+        return m_nClockBaseUs.load() + static_cast<int64_t>(clock() - m_nClockBaseMs.load()) * 1000;
     }
-    return now;
+    struct timeval tv;
+    ::gettimeofday(&tv, nullptr);
+    return static_cast<int64_t>(tv.tv_sec) * 1000000 + tv.tv_usec;
+}
+
+void CVeltoSimBoard::FollowClock(uint64_t (*nowMs)()) {
+    if (nowMs != nullptr) {
+        // Continue from the current wall clock so the board's time never
+        // jumps when a program switches clocks.
+        m_nClockBaseUs = BaseMicros();
+        m_nClockBaseMs = nowMs();
+    }
+    m_pClock = nowMs;
+}
+
+int CVeltoSimBoard::GetTimeOfDay(struct timeval* tv) {
+    if (tv == nullptr) {
+        errno = EFAULT;
+        return -1;
+    }
+    int64_t us =
+        BaseMicros() + static_cast<int64_t>(VeltoSim::ReadNumber(SimFile("clock"), 0)) * 1000000;
+    tv->tv_sec = static_cast<time_t>(us / 1000000);
+    tv->tv_usec = static_cast<suseconds_t>(us % 1000000);
+    return 0;
+}
+
+time_t CVeltoSimBoard::Time(time_t* t) {
+    struct timeval tv;
+    GetTimeOfDay(&tv);
+    if (t != nullptr) {
+        *t = tv.tv_sec;
+    }
+    return tv.tv_sec;
+}
+
+int CVeltoSimBoard::Usleep(useconds_t usec) {
+    return ::usleep(usec);
 }
 
 int CVeltoSimBoard::SetTime(time_t t) {
     // The host clock is never touched: the board keeps its own offset.
-    long long offset = static_cast<long long>(t) - static_cast<long long>(::time(nullptr));
+    long long offset = static_cast<long long>(t) - static_cast<long long>(BaseMicros() / 1000000);
     VeltoSim::MakeDirs(Root() + "/sim");
     if (!VeltoSim::WriteText(SimFile("clock"), std::to_string(offset) + "\n")) {
         errno = EPERM;

@@ -20,6 +20,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -85,8 +86,22 @@ public:
     int Execvp(const char* file, char* const argv[]) override;
     time_t Time(time_t* t) override;
     int SetTime(time_t t) override;
+    int GetTimeOfDay(struct timeval* tv) override;
+    int Usleep(useconds_t usec) override;
+
+    // From now on the board clock moves with nowMs (milliseconds of a
+    // program's virtual clock) instead of the host's; null returns to the
+    // host clock. The board's own offset (sim/clock) still applies.
+    void FollowClock(uint64_t (*nowMs)());
 
 private:
+    // Host wall clock in microseconds, or the followed clock's.
+    int64_t BaseMicros();
+
+    std::atomic<uint64_t (*)()> m_pClock{nullptr};
+    std::atomic<int64_t> m_nClockBaseUs{0};
+    std::atomic<uint64_t> m_nClockBaseMs{0};
+
     CVeltoSimBoard();
 
     struct FileInfo {

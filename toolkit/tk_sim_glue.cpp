@@ -73,6 +73,9 @@ void StartSimGlue() {
     // which only "advance" requests move.
     if (::access(CVeltoSimBoard::GetInstance().SimFile("virtual_clock").c_str(), F_OK) == 0) {
         MwClockSetVirtual(true, false);
+        // The board clock (time, gettimeofday) moves with virtual time too,
+        // so whatever the program times by the wall clock steps with it.
+        CVeltoSimBoard::GetInstance().FollowClock(&MwClockNow);
     }
     CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(
         [](const uint32_t* px, int w, int h, int stride) { MwSetOverlay(px, w, h, stride); });
@@ -85,6 +88,7 @@ void StartSimGlue() {
 }
 
 void StopSimGlue() {
+    CVeltoSimBoard::GetInstance().FollowClock(nullptr);
     CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(nullptr);
     delete g_pServer;
     g_pServer = nullptr;
