@@ -4,6 +4,7 @@
 
 #include "app/velto_mwin_utils.h"
 #include "settings/velto_SC_setting.h"
+#include "settings/velto_UI_MenuList.h"
 
 namespace {
 
@@ -105,23 +106,10 @@ void CVeltoUIDlgDateTime::HandleKeyDown(WPARAM key) {
 
 INT CVeltoUIDlgDateTime::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_GETDLGCODE:
-            return 5;
         case WM_KEYDOWN:
             HandleKeyDown(wParam);
             return 0;
-        case WM_ERASEBKGND: {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
-            return 1;
-        }
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) {
-                EndDialog(hwnd, 1);
-            }
-            return 0;
         default:
-            return 0;  // the caption keeps the framework's colours
+            return Velto::SettingsScreenDefault(hwnd, msg, wParam);
     }
 }

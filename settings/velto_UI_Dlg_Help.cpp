@@ -5,6 +5,7 @@
 
 #include "app/velto_timer_ids.h"
 #include "settings/velto_SC_setting.h"
+#include "settings/velto_UI_MenuList.h"
 
 namespace {
 
@@ -150,8 +151,6 @@ void CVeltoUIDlgHelp::fnRvdDispTimerProc(HWND hwnd, UINT, UINT_PTR, DWORD) {
 
 INT CVeltoUIDlgHelp::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_GETDLGCODE:
-            return 5;
         case WM_KEYDOWN:
             if (wParam == VK_RETURN || wParam == VK_F1) {
                 EndDialog(hwnd, 1);
@@ -165,18 +164,7 @@ INT CVeltoUIDlgHelp::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
                 StopRvdTimer();
             }
             return 0;
-        case WM_ERASEBKGND: {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
-            return 1;
-        }
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) {
-                EndDialog(hwnd, 1);
-            }
-            return 0;
         default:
-            return 0;  // the caption keeps the framework's colours
+            return Velto::SettingsScreenDefault(hwnd, msg, wParam);
     }
 }

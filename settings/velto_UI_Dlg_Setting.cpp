@@ -12,7 +12,6 @@
 namespace {
 
 constexpr WORD kDialogId = 103;
-constexpr DWORD kListStyle = WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_USEICON;
 
 LST_ITEM s_setupItems[] = {
     {0, "img/asetting.png", "Advanced Settings", {0, nullptr, 0, nullptr}},
@@ -57,33 +56,11 @@ void CVeltoUIDlgSetting::DestoryDialog() {
 
 void CVeltoUIDlgSetting::InitListBox() {
     DeinitListBox();
-    RECT frame{0, 0, 0, 0};
-    GetClientRect(m_hFrame, &frame);
-    int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    int mx = (int)(w * 0.025), my = (int)(h * 0.053);
-    m_hListMenu = CreateWindowEx(0, "LISTBOX", "SETUP", kListStyle, mx, my, w - 2 * mx, h - 2 * my,
-                                 m_hFrame, nullptr, m_hInst, nullptr);
-    if (!m_hListMenu) {
-        return;
-    }
-    int row = (h - 2 * my) / 4;
-    if (!m_hfListBoxFont) {
-        m_hfListBoxFont =
-            CreateFont((int)(row * 0.46), 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0, 700, "MSYH.TTF");
-    }
-    SendMessage(m_hListMenu, WM_SETFONT, (WPARAM)m_hfListBoxFont, 0);
-    RefreshListBox();
-    SendMessage(m_hListMenu, LB_GETITEMHEIGHT, 0, 0);
-    SendMessage(m_hListMenu, LB_SETITEMHEIGHT, 0, row);  // four rows fill the list
-    SendMessage(m_hListMenu, LB_SETCURSEL, 0, 0);
+    m_hListMenu = Velto::MenuListCreate(m_hFrame, m_hInst, 0.46, m_hfListBoxFont, s_setupItems);
 }
 
 void CVeltoUIDlgSetting::DeinitListBox() {
-    if (m_hListMenu) {
-        DestroyWindow(m_hListMenu);
-        m_hListMenu = nullptr;
-    }
-    Velto::MenuListFreeIcons(s_setupItems);
+    Velto::MenuListDestroy(m_hListMenu, s_setupItems);
 }
 
 void CVeltoUIDlgSetting::RefreshListBox() {

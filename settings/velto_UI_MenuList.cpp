@@ -27,6 +27,37 @@ void MenuListRefresh(HWND list, LST_ITEM* table) {
     SendMessage(list, LB_SETCURSEL, 0, 0);
 }
 
+HWND MenuListCreate(HWND frame, HINSTANCE inst, double fontFactor, HFONT& font, LST_ITEM* table) {
+    RECT rc{0, 0, 0, 0};
+    GetClientRect(frame, &rc);
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    int mx = (int)(w * 0.025), my = (int)(h * 0.053);
+    HWND list =
+        CreateWindowEx(0, "LISTBOX", "SETUP", WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_USEICON, mx,
+                       my, w - 2 * mx, h - 2 * my, frame, nullptr, inst, nullptr);
+    if (!list) {
+        return nullptr;
+    }
+    int row = (h - 2 * my) / 4;
+    if (!font) {
+        font =
+            CreateFont((int)(row * fontFactor), 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0, 700, "MSYH.TTF");
+    }
+    SendMessage(list, WM_SETFONT, (WPARAM)font, 0);
+    MenuListRefresh(list, table);
+    SendMessage(list, LB_SETITEMHEIGHT, 0, row);  // four rows fill the list
+    SendMessage(list, LB_SETCURSEL, 0, 0);
+    return list;
+}
+
+void MenuListDestroy(HWND& list, LST_ITEM* table) {
+    if (list) {
+        DestroyWindow(list);
+        list = nullptr;
+    }
+    MenuListFreeIcons(table);
+}
+
 void MenuListFreeIcons(LST_ITEM* table) {
     for (LST_ITEM* row = table; row->m_str_id_offset != kMenuTableEnd; ++row) {
         UnloadImage(row->m_lst_item.hIcon);
@@ -49,6 +80,26 @@ void MenuListMove(HWND list, WPARAM key) {
         SendMessage(list, LB_SETCURSEL, 0, 0);
     } else {
         SendMessage(list, WM_KEYDOWN, key, 0);
+    }
+}
+
+INT SettingsScreenDefault(HWND hwnd, UINT msg, WPARAM wParam) {
+    switch (msg) {
+        case WM_GETDLGCODE:
+            return 5;
+        case WM_ERASEBKGND: {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
+            return 1;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDCANCEL) {
+                EndDialog(hwnd, 1);
+            }
+            return 0;
+        default:
+            return 0;
     }
 }
 

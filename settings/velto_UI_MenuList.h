@@ -23,11 +23,23 @@ namespace Velto {
 // language, loading each icon on first use (a missing icon leaves the row
 // without one); selects row 0.
 void MenuListRefresh(HWND list, LST_ITEM* table);
+// The icon list of a menu screen: inside frame with a margin, four rows
+// filling it, text of fontFactor x the row height (font made on first use and
+// kept by the screen), the table's rows, row 0 selected. Null when the list
+// can't be made.
+HWND MenuListCreate(HWND frame, HINSTANCE inst, double fontFactor, HFONT& font, LST_ITEM* table);
+// Destroys the list (when made) and frees the table's icons.
+void MenuListDestroy(HWND& list, LST_ITEM* table);
 // Frees the icons MenuListRefresh loaded.
 void MenuListFreeIcons(LST_ITEM* table);
 // Moves the selection for an arrow key: Up on the first row selects the
 // last, Down on the last the first; other keys go to the list box. Nothing
 // without rows or selection.
 void MenuListMove(HWND list, WPARAM key);
+
+// What the settings screens answer alike: every key as a key (dialog code 5),
+// the window colour behind the frame, IDCANCEL ending the screen with 1; 0
+// for any other message (the caption keeps the framework's colours).
+INT SettingsScreenDefault(HWND hwnd, UINT msg, WPARAM wParam);
 
 }  // namespace Velto
