@@ -1,10 +1,9 @@
 #include "status/velto_UI_Ctrl_BrightAdjust.h"
 
-#include <algorithm>
-
 #include "app/velto_mwin_utils.h"
 #include "status/velto_UI_Ctrl_common.h"
 #include "status/velto_scrlbar1.h"
+#include "status/velto_slider_panel.h"
 
 CVeltoUICtrlBrightAdjust::CVeltoUICtrlBrightAdjust(HINSTANCE hInstance, HWND hParent, int x, int y,
                                                    int width, int height)
@@ -54,59 +53,18 @@ bool CVeltoUICtrlBrightAdjust::Init() {
 }
 
 void CVeltoUICtrlBrightAdjust::Deinit() {
-    if (m_hBright) {
-        DestroyWindow(m_hBright);
-        m_hBright = nullptr;
-    }
-    if (m_hIcon) {
-        DestroyWindow(m_hIcon);
-        m_hIcon = nullptr;
-    }
-    Velto::UnloadImage(m_pIconImg);
-    m_pIconImg = nullptr;
+    Velto::SliderPanelRelease(m_hBright, m_hIcon, m_pIconImg);
     CMWUIBase::Deinit();
 }
 
 bool CVeltoUICtrlBrightAdjust::GetScollInfo(SCROLLINFO& info) {
-    if (!m_hBright) {
-        return false;
-    }
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_POS;
-    return GetVeltoScroll1InfoEx(m_hBright, &info) != 0;
+    return Velto::SliderPanelInfo(m_hBright, info);
 }
 
 void CVeltoUICtrlBrightAdjust::IncDec(bool up) {
-    SCROLLINFO info{};
-    if (!GetScollInfo(info)) {
-        return;
-    }
-    int pos = std::clamp(info.nPos + (up ? 1 : -1), info.nMin, info.nMax);
-    SendMessage(m_hBright, VSBM_SETPOS, (WPARAM)pos, 0);
+    Velto::SliderPanelStep(m_hBright, up ? 1 : -1);
 }
 
 LRESULT CVeltoUICtrlBrightAdjust::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        case WM_ERASEBKGND:
-            return Velto::FillClient(hwnd, (HDC)wParam, m_cBackgroundColor);
-        case WM_NCPAINT: {
-            HDC hdc = GetWindowDC(hwnd);
-            Velto::FillClient(hwnd, hdc, m_cBackgroundColor);
-            ReleaseDC(hwnd, hdc);
-            return 0;
-        }
-        case WM_CTLCOLORSTATIC: {
-            LRESULT brush = Velto::OverlayStaticColours((HDC)wParam, (HWND)lParam, TRANSPARENT);
-            SelectObject((HDC)wParam, GetStockObject(BLACK_PEN));
-            return brush;
-        }
-        default:
-            return DefWindowProc(hwnd, msg, wParam, lParam);
-    }
+    return Velto::SliderPanelProc(hwnd, msg, wParam, lParam, m_cBackgroundColor);
 }

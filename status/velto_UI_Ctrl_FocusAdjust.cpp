@@ -1,10 +1,9 @@
 #include "status/velto_UI_Ctrl_FocusAdjust.h"
 
-#include <algorithm>
-
 #include "app/velto_mwin_utils.h"
 #include "status/velto_UI_Ctrl_common.h"
 #include "status/velto_scrlbar1.h"
+#include "status/velto_slider_panel.h"
 
 CVeltoUICtrlFocusAdjust::CVeltoUICtrlFocusAdjust(HINSTANCE hInstance, HWND hParent, int x, int y,
                                                  int width, int height)
@@ -54,60 +53,19 @@ bool CVeltoUICtrlFocusAdjust::Init() {
 }
 
 void CVeltoUICtrlFocusAdjust::Deinit() {
-    if (m_hFocus) {
-        DestroyWindow(m_hFocus);
-        m_hFocus = nullptr;
-    }
-    if (m_hIcon) {
-        DestroyWindow(m_hIcon);
-        m_hIcon = nullptr;
-    }
-    Velto::UnloadImage(m_pIconImg);
-    m_pIconImg = nullptr;
+    Velto::SliderPanelRelease(m_hFocus, m_hIcon, m_pIconImg);
     CMWUIBase::Deinit();
 }
 
 bool CVeltoUICtrlFocusAdjust::GetScollInfo(SCROLLINFO& info) {
-    if (!m_hFocus) {
-        return false;
-    }
-    info.cbSize = sizeof info;
-    info.fMask = SIF_RANGE | SIF_POS;
-    return GetVeltoScroll1InfoEx(m_hFocus, &info) != 0;
+    return Velto::SliderPanelInfo(m_hFocus, info);
 }
 
 void CVeltoUICtrlFocusAdjust::IncDec(bool up) {
-    SCROLLINFO info{};
-    if (!GetScollInfo(info)) {
-        return;
-    }
     // Up zooms in: towards position 0 at the top of the bar.
-    int pos = std::clamp(info.nPos + (up ? -1 : 1), info.nMin, info.nMax);
-    SendMessage(m_hFocus, VSBM_SETPOS, (WPARAM)pos, 0);
+    Velto::SliderPanelStep(m_hFocus, up ? -1 : 1);
 }
 
 LRESULT CVeltoUICtrlFocusAdjust::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        case WM_ERASEBKGND:
-            return Velto::FillClient(hwnd, (HDC)wParam, m_cBackgroundColor);
-        case WM_NCPAINT: {
-            HDC hdc = GetWindowDC(hwnd);
-            Velto::FillClient(hwnd, hdc, m_cBackgroundColor);
-            ReleaseDC(hwnd, hdc);
-            return 0;
-        }
-        case WM_CTLCOLORSTATIC: {
-            LRESULT brush = Velto::OverlayStaticColours((HDC)wParam, (HWND)lParam, TRANSPARENT);
-            SelectObject((HDC)wParam, GetStockObject(BLACK_PEN));
-            return brush;
-        }
-        default:
-            return DefWindowProc(hwnd, msg, wParam, lParam);
-    }
+    return Velto::SliderPanelProc(hwnd, msg, wParam, lParam, m_cBackgroundColor);
 }
