@@ -472,7 +472,6 @@ void CVeltoUIDlgMediaPlayer::VideoTick() {
         SetFocus(m_hHwnd);
         return;
     }
-    velto_printf(DBG_LV_DEBUG, "%s:%d \n", "videotimerproc", __LINE__);
     if (m_hProgBar) {
         SendMessage(m_hProgBar, VSBM_SETPOS, (WPARAM)total, 0);
     }
