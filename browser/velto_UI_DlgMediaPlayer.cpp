@@ -24,6 +24,8 @@
 namespace {
 
 constexpr WORD kDialogId = 103;
+// What DoModel answers when F1 closed the player.
+constexpr INT_PTR kClosedByF1 = 6;
 constexpr COLORREF kWhite = 0xFFFFFFFFu;
 constexpr COLORREF kOverlay = 0xFF010101u;
 constexpr UINT kVideoTickMs = 40;
@@ -647,7 +649,7 @@ INT_PTR CVeltoUIDlgMediaPlayer::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
                     return 0;
                 case VK_F1:
                     Stop();
-                    EndDialog(hwnd, IDYES);
+                    EndDialog(hwnd, kClosedByF1);
                     PostMessage(hwnd, WM_QUIT, 0, 0);
                     return 0;
                 default:

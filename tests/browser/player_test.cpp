@@ -56,12 +56,6 @@ size_t FindTag(const std::vector<char>& b, const char* tag) {
     return std::string::npos;
 }
 
-void Put32(std::vector<char>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + i] = (char)(v >> (8 * i));
-    }
-}
-
 class PlayerTest : public CVeltoUiScreenTest {
 protected:
     void SetUp() override {
@@ -128,25 +122,10 @@ protected:
     long Pos() const {
         return m_pPlayer->m_pAVIReader ? m_pPlayer->m_pAVIReader->GetCurrentFramePos() : -1;
     }
-    // White pixels of the index text in the top-left corner.
-    static int IndexInk() {
-        int n = 0;
-        for (int y = 0; y < 20; ++y) {
-            for (int x = 0; x < 80; ++x) {
-                n += Ui(x, y) == 0xFFFFFFu;
-            }
-        }
-        return n;
-    }
-    // White pixels of the time text band near the bottom.
-    static int TimeInk() {
-        int n = 0;
-        for (int y = 202; y < 217; ++y) {
-            for (int x = 92; x < 228; ++x) {
-                n += Ui(x, y) == 0xFFFFFFu;
-            }
-        }
-        return n;
+    // White (text) pixels in the rectangle: the index text's top-left
+    // corner or the time text's band near the bottom.
+    static int Ink(const RECT& r) {
+        return (r.right - r.left) * (r.bottom - r.top) - CountNot(r, 0xFFFFFFu);
     }
     // Waits (real time) for the simulated PXP to have shown more than after.
     static bool PxpShowsMoreThan(long long after) {
@@ -193,7 +172,7 @@ TEST_F(PlayerTest, PhotosStepWithWrapAround) {
     auto look = [&] {
         names.push_back(m_pPlayer->m_strCurImageFilename);
         centre.push_back(Ui(160, 120));
-        ink.push_back(IndexInk());
+        ink.push_back(Ink({0, 0, 80, 20}));
     };
     CScreenScript script;
     script.At(100, look)
@@ -280,7 +259,7 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
             [&] {
                 playing = seen();
                 pxpShown = PxpShowsMoreThan(shownAtPlay);
-                timeInkPlaying = TimeInk();
+                timeInkPlaying = Ink({92, 202, 228, 217});
                 std::vector<uint32_t> px;
                 int w = 0, h = 0;
                 if (CVeltoSimFramebuffer::GetInstance()->LastOverlay(px, &w, &h) && w > 0) {
@@ -302,7 +281,7 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
         .At(14500,
             [&] {
                 ended = seen();
-                timeInkEnded = TimeInk();
+                timeInkEnded = Ink({92, 202, 228, 217});
                 bar.fMask = SIF_POS | SIF_RANGE;
                 GetVeltoScroll1InfoEx(m_pPlayer->m_hProgBar, &bar);
             })
@@ -402,16 +381,16 @@ TEST_F(PlayerTest, DamagedRecordingsLeaveThePlayerUsable) {
     size_t avih = FindTag(huge, "avih"), strf = FindTag(huge, "strf");
     ASSERT_NE(std::string::npos, avih);
     ASSERT_NE(std::string::npos, strf);
-    Put32(huge, avih + 8 + 32, 65535);
-    Put32(huge, avih + 8 + 36, 65535);
-    Put32(huge, strf + 8 + 4, 65535);
-    Put32(huge, strf + 8 + 8, 65535);
+    MediaTest::Put32(huge, avih + 8 + 32, 65535);
+    MediaTest::Put32(huge, avih + 8 + 36, 65535);
+    MediaTest::Put32(huge, strf + 8 + 4, 65535);
+    MediaTest::Put32(huge, strf + 8 + 8, 65535);
     ASSERT_TRUE(MediaTest::WriteAll(HostPath(BoardPath("d_huge.avi")), huge));
     std::vector<char> index = MediaTest::ReadAll(HostPath(BoardPath("e_index.avi")));
     size_t idx1 = FindTag(index, "idx1");
     ASSERT_NE(std::string::npos, idx1);
     for (size_t e = idx1 + 8; e + 16 <= index.size(); e += 16) {
-        Put32(index, e + 8, 0x7FFFFF00u);
+        MediaTest::Put32(index, e + 8, 0x7FFFFF00u);
     }
     ASSERT_TRUE(MediaTest::WriteAll(HostPath(BoardPath("e_index.avi")), index));
     // Cut inside the first frame, as by a power loss.
