@@ -230,6 +230,7 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
         long pos = -2;
         int status = -2;
         COLORREF centre = 0;
+        COLORREF icon = 0;  // inside the sign's left half
         int output = -2;
     };
     auto seen = [&] {
@@ -237,6 +238,7 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
         s.pos = Pos();
         s.status = Status();
         s.centre = Ui(160, 120);
+        s.icon = Ui(157, 11);
         s.output = CVeltoSimPxp::GetInstance()->CurrentOutput();
         return s;
     };
@@ -292,9 +294,11 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
     // Nothing is opened before the delay, then frame 0 waits, stopped.
     EXPECT_EQ(-1, before.pos);
     EXPECT_EQ(PLAY_STOP, stopped.status);
+    EXPECT_EQ(0x0000FFu, stopped.icon);  // red square
     EXPECT_EQ(StillColour(0), stopped.centre);
     // Playing: real time, through the overlay.
     EXPECT_EQ(PLAY_PLAYING, playing.status);
+    EXPECT_EQ(0x00FF00u, playing.icon);  // green triangle
     EXPECT_NEAR(50, playing.pos, 4);
     EXPECT_EQ(kKey, playing.centre);
     EXPECT_EQ(0, playing.output);
@@ -305,6 +309,7 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
     EXPECT_GT(timeInkPlaying, 10);
     // Paused: the last frame as a still picture, the overlay off.
     EXPECT_EQ(PLAY_PAUSE, paused.status);
+    EXPECT_EQ(0x00FFFFu, paused.icon);  // yellow bar
     EXPECT_EQ(StillColour((int)pausedPos - 1), paused.centre);
     EXPECT_EQ(1, paused.output);
     // Resumed where it paused, not 3 s later.
@@ -315,6 +320,7 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
     EXPECT_EQ(PLAY_STOP, ended.status);
     EXPECT_EQ(1, ended.pos);  // frame 0 was read again for the picture
     EXPECT_EQ(StillColour(0), ended.centre);
+    EXPECT_EQ(0x0000FFu, ended.icon);
     EXPECT_EQ(1, ended.output);
     EXPECT_EQ(250, bar.nPos);
     EXPECT_EQ(250, bar.nMax);
@@ -364,6 +370,12 @@ TEST_F(PlayerTest, VideoKeysChangeStopAndWrap) {
     EXPECT_LE(pos[6], 5);  // played again from the start
     // Closing while playing hands the screen back from the overlay.
     EXPECT_EQ(1, CVeltoSimPxp::GetInstance()->CurrentOutput());
+    // Stops drop the page cache; closing drops every cache, last.
+    std::string cmds = Commands();
+    EXPECT_NE(std::string::npos, cmds.find("echo 1 > /proc/sys/vm/drop_caches"));
+    size_t all = cmds.rfind("echo 3 > /proc/sys/vm/drop_caches");
+    ASSERT_NE(std::string::npos, all) << cmds;
+    EXPECT_EQ(std::string::npos, cmds.find("echo", all + 1)) << cmds;
 }
 
 // Damaged recordings: one that can't be played leaves the player without
