@@ -184,6 +184,11 @@ PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight) {
     }
     cinfo.out_color_space = JCS_RGB;
     if (minWidth > 0 && minHeight > 0) {
+        // A thumbnail is shrunk again when drawn: the fast transform and
+        // plain upsampling cost nothing that shows at that size.
+        cinfo.dct_method = JDCT_IFAST;
+        cinfo.do_fancy_upsampling = FALSE;
+        cinfo.do_block_smoothing = FALSE;
         cinfo.scale_denom = 8;
         for (unsigned num = 1; num <= 8; ++num) {
             cinfo.scale_num = num;
