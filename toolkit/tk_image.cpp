@@ -179,6 +179,8 @@ PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight) {
     // Checked before decompression starts: a progressive file has its whole
     // coefficient buffer allocated there, whatever the output scale.
     if ((int)cinfo.image_width > kMaxDimension || (int)cinfo.image_height > kMaxDimension) {
+        printf("Error: a JPEG picture of %u x %u is larger than %d pixels a side\n",
+               (unsigned)cinfo.image_width, (unsigned)cinfo.image_height, kMaxDimension);
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
     }

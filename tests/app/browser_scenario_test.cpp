@@ -371,6 +371,33 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // Whether the chooser's video button is the selected one: the selected
+    // picture is dark inside its border, the other light.
+    bool VideoButtonSelected(const std::string& shot) {
+        std::vector<std::pair<int, int>> corners;
+        for (const std::string& l : Lines("STATIC 'cs'")) {
+            int x, y, w, h;
+            if (l.find(" visible") != std::string::npos &&
+                sscanf(l.c_str() + l.find("' ") + 2, "%d %d %d %d", &x, &y, &w, &h) == 4 &&
+                w > 60) {
+                corners.push_back({x + 12, y + 12});
+            }
+        }
+        png_image img;
+        std::vector<uint8_t> px = Screenshot(shot, img);
+        if (corners.size() != 2 || px.empty()) {
+            ADD_FAILURE() << "no chooser buttons on screen";
+            return false;
+        }
+        std::sort(corners.begin(), corners.end());  // photo left, video right
+        auto light = [&](std::pair<int, int> at) {
+            const uint8_t* p = &px[((size_t)at.second * img.width + at.first) * 3];
+            return p[0] + p[1] + p[2] > 3 * 128;
+        };
+        EXPECT_NE(light(corners[0]), light(corners[1])) << "one button selected";
+        return !light(corners[1]);
+    }
+
     // F4 and the chooser up.
     void OpenChooser() {
         Key("F4");
@@ -396,6 +423,9 @@ protected:
     void Delete(bool yes) {
         Key("F2");
         ASSERT_TRUE(Until([&] { return Visible("STATIC 'Delete'"); }, 2000)) << Ask("ui");
+        Advance(100);
+        png_image img;
+        Screenshot("delete", img);
         if (!yes) {
             Key("RIGHT");
         }
@@ -406,6 +436,9 @@ protected:
     // The no-files screen is up; F1 closes it and with it the explorer.
     void NoFilesBackToChooser() {
         ASSERT_TRUE(Until([&] { return ModalText() == "WarningBox"; }, 3000)) << Ask("ui");
+        Advance(200);
+        png_image img;
+        Screenshot("nofiles", img);
         Key("F1");
         // The screen lingers a few seconds in real time after it was ended.
         ASSERT_TRUE(Until([&] { return ModalText() == "MediaNav"; }, 8000)) << Ask("ui");
@@ -446,14 +479,19 @@ TEST_F(BrowserScenarioTest, ChooserKindsPagesAndWrappingMoves) {
     Start();
     OpenChooser();
 
-    // Right picks the videos: only the recording is listed.
+    // Photos first; Right picks the videos: only the recording is listed.
+    EXPECT_FALSE(VideoButtonSelected("chooser-photo"));
     Key("RIGHT");
+    Advance(100);
+    EXPECT_TRUE(VideoButtonSelected("chooser-video"));
     OpenExplorer("Video");
     EXPECT_TRUE(PageIs("1 / 1"));
     EXPECT_EQ(Arrows(), "--");
     EXPECT_TRUE(CellsShow("video", {&kBlue, nullptr}));
     Key("F1");
     ASSERT_TRUE(Until([&] { return ModalText() == "MediaNav"; }, 2000));
+    Advance(200);
+    EXPECT_TRUE(VideoButtonSelected("chooser-back")) << "the chooser is drawn again";
 
     // Left back to photos: the last page, holding the seventh alone.
     Key("LEFT");
@@ -601,9 +639,15 @@ TEST_F(BrowserScenarioTest, NoFilesAndNoMedium) {
     Key("F1");
     ASSERT_TRUE(Until([&] { return ModalText() == "MediaNav"; }, 2000));
 
-    // No card and no internal medium.
+    // No card and no internal medium. The live view's tick may notice the
+    // lost space first and say so over the chooser; F1 closes that notice.
     ASSERT_TRUE(VeltoSim::RemoveSdCard(m_strRoot));
     ASSERT_EQ(VeltoSim::Umount(m_strRoot, "/media/nand"), 0);
+    Advance(600);
+    if (ModalText() == "WarningBox") {
+        Key("F1");
+        ASSERT_TRUE(Until([&] { return ModalText() == "MediaNav"; }, 8000)) << Ask("ui");
+    }
     Key("ENTER");
     NoFilesBackToChooser();
     Key("F1");
