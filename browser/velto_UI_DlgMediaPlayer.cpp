@@ -24,6 +24,8 @@
 namespace {
 
 constexpr WORD kDialogId = 103;
+// What DoModel answers when F1 closed the player.
+constexpr INT_PTR kClosedByF1 = 6;
 constexpr COLORREF kWhite = 0xFFFFFFFFu;
 constexpr COLORREF kOverlay = 0xFF010101u;
 constexpr UINT kVideoTickMs = 40;
@@ -472,7 +474,6 @@ void CVeltoUIDlgMediaPlayer::VideoTick() {
         SetFocus(m_hHwnd);
         return;
     }
-    velto_printf(DBG_LV_DEBUG, "%s:%d \n", "videotimerproc", __LINE__);
     if (m_hProgBar) {
         SendMessage(m_hProgBar, VSBM_SETPOS, (WPARAM)total, 0);
     }
@@ -648,7 +649,7 @@ INT_PTR CVeltoUIDlgMediaPlayer::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, L
                     return 0;
                 case VK_F1:
                     Stop();
-                    EndDialog(hwnd, IDYES);
+                    EndDialog(hwnd, kClosedByF1);
                     PostMessage(hwnd, WM_QUIT, 0, 0);
                     return 0;
                 default:
