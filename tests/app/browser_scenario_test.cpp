@@ -328,6 +328,7 @@ protected:
 
     // The colour in the middle of each of the grid's six cells.
     std::vector<Rgb> CellColours(const std::string& shotName) {
+        Advance(200);  // what is due to be painted is painted
         std::vector<Rgb> out;
         int gx, gy, gw, gh;
         png_image img;
