@@ -8,8 +8,8 @@
 
 #include "app/mxs_watchdog.h"
 #include "app/velto_SC_Debug.h"
-#include "app/velto_UI_DlgPlaceholder.h"
 #include "app/velto_timer_ids.h"
+#include "browser/velto_UI_DlgMediaNav.h"
 #include "browser/velto_UI_DlgWarning.h"
 #include "camera/color.h"
 #include "platform/velto_SC_utils.h"
@@ -611,10 +611,12 @@ bool CVeltoSCMain::InitCamera() {
 }
 
 void CVeltoSCMain::RunScreen(CVeltoUIDialog* dialog) {
-    m_dlgCurDlg = dialog;
-    dialog->DoModel();
-    m_dlgCurDlg = nullptr;
-    delete dialog;
+    if (dialog) {
+        m_dlgCurDlg = dialog;
+        dialog->DoModel();
+        m_dlgCurDlg = nullptr;
+        delete dialog;
+    }
     ExitMenu();
     videoflag = true;
     SCROLLINFO info{};
@@ -695,9 +697,7 @@ void CVeltoSCMain::HandleKeyDown(UINT key) {
                 EnterMenu();
                 videoflag = false;
                 m_camctrl->ChangeBright(0);
-                RunScreen(new CVeltoUIDlgPlaceholder(
-                    m_hInst, m_hHwnd,
-                    CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(10002, "Media")));
+                RunScreen(CVeltoUIDlgMediaNav::CreateNew(m_hInst, m_hHwnd));
             }
             break;
         default:

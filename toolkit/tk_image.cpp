@@ -155,7 +155,10 @@ void JpegFail(j_common_ptr cinfo) {
 // libjpeg reports a damaged file by long-jumping out of its calls, which
 // skips C++ destructors; so nothing with one lives in this function past the
 // setjmp: the line buffer comes from libjpeg's own pool, freed with cinfo.
-PSD DecodeJpeg(const uint8_t* data, size_t size) {
+// With minWidth and minHeight above 0 the picture is decoded at the smallest
+// of libjpeg's scales 1/8 .. 8/8 that still covers that size: a thumbnail
+// costs a fraction of a full decode and shrink.
+PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight) {
     jpeg_decompress_struct cinfo;
     JpegError err;
     // volatile: still valid after the long jump back.
@@ -173,7 +176,30 @@ PSD DecodeJpeg(const uint8_t* data, size_t size) {
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, (unsigned long)size);
     jpeg_read_header(&cinfo, TRUE);
+    // Checked before decompression starts: a progressive file has its whole
+    // coefficient buffer allocated there, whatever the output scale.
+    if ((int)cinfo.image_width > kMaxDimension || (int)cinfo.image_height > kMaxDimension) {
+        printf("Error: a JPEG picture of %u x %u is larger than %d pixels a side\n",
+               (unsigned)cinfo.image_width, (unsigned)cinfo.image_height, kMaxDimension);
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
+    }
     cinfo.out_color_space = JCS_RGB;
+    if (minWidth > 0 && minHeight > 0) {
+        // A thumbnail is shrunk again when drawn: the fast transform and
+        // plain upsampling cost nothing that shows at that size.
+        cinfo.dct_method = JDCT_IFAST;
+        cinfo.do_fancy_upsampling = FALSE;
+        cinfo.do_block_smoothing = FALSE;
+        cinfo.scale_denom = 8;
+        for (unsigned num = 1; num <= 8; ++num) {
+            cinfo.scale_num = num;
+            jpeg_calc_output_dimensions(&cinfo);
+            if ((int)cinfo.output_width >= minWidth && (int)cinfo.output_height >= minHeight) {
+                break;
+            }
+        }
+    }
     jpeg_start_decompress(&cinfo);
     if ((int)cinfo.output_width > kMaxDimension || (int)cinfo.output_height > kMaxDimension ||
         cinfo.output_components != 3) {
@@ -204,7 +230,8 @@ PSD DecodeJpeg(const uint8_t* data, size_t size) {
     return psd;
 }
 
-PSD DecodeImage(const uint8_t* data, size_t size, const char** kind) {
+PSD DecodeImage(const uint8_t* data, size_t size, const char** kind, int minWidth = 0,
+                int minHeight = 0) {
     *kind = "unknown";
     if (size >= 8 && memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0) {
         *kind = "PNG";
@@ -216,14 +243,16 @@ PSD DecodeImage(const uint8_t* data, size_t size, const char** kind) {
     }
     if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) {
         *kind = "JPEG";
-        return DecodeJpeg(data, size);
+        return DecodeJpeg(data, size, minWidth, minHeight);
     }
     return nullptr;
 }
 
 }  // namespace
 
-PSD GdLoadImageFromFile(const char* path, int) {
+namespace {
+
+PSD LoadFile(const char* path, int minWidth, int minHeight) {
     if (!path || !*path) {
         return nullptr;
     }
@@ -233,11 +262,21 @@ PSD GdLoadImageFromFile(const char* path, int) {
         return nullptr;
     }
     const char* kind = nullptr;
-    PSD psd = DecodeImage(data.data(), data.size(), &kind);
+    PSD psd = DecodeImage(data.data(), data.size(), &kind, minWidth, minHeight);
     if (!psd) {
         printf("Error: image %s is damaged or not a PNG, GIF or JPEG file (%s)\n", path, kind);
     }
     return psd;
+}
+
+}  // namespace
+
+PSD GdLoadImageFromFile(const char* path, int) {
+    return LoadFile(path, 0, 0);
+}
+
+PSD GdLoadImageFromFileAtLeast(const char* path, int minWidth, int minHeight) {
+    return LoadFile(path, minWidth, minHeight);
 }
 
 PSD GdLoadImageFromMemory(const void* data, size_t size) {

@@ -609,6 +609,11 @@ int LoadString(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 // diagnostic) when the file is missing or damaged. Free with
 // psd->FreeMemGC(psd).
 PSD GdLoadImageFromFile(const char* path, int flags);
+// The same for a picture shown at about minWidth x minHeight (a thumbnail): a
+// JPEG is decoded at the smallest of its 1/8 .. 8/8 scales that still covers
+// that size, so it need not be decoded whole and shrunk. Other kinds, and
+// sizes of 0, load as above.
+PSD GdLoadImageFromFileAtLeast(const char* path, int minWidth, int minHeight);
 // The same from bytes in memory (PNG, GIF or JPEG); null when damaged.
 PSD GdLoadImageFromMemory(const void* data, size_t size);
 // Draws the image scaled into the rectangle (its own size when width or
