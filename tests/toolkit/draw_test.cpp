@@ -413,8 +413,6 @@ TEST_F(DrawTest, DamagedOrOddFontsFallBackAndStillDrawText) {
     for (HFONT f : fonts) {
         ASSERT_TRUE(f);
     }
-    static int row;
-    row = 0;
     HWND w = Painted([](HDC hdc) {
         SetTextColor(hdc, RGB(255, 255, 255));
         SetBkMode(hdc, TRANSPARENT);
