@@ -1,6 +1,7 @@
 // Image files (PNG, GIF, JPEG) decoded into 32-bit surfaces, and drawing
-// them scaled. Files are read whole through the board seam, so board paths
-// such as /usr/velto/img land in the simulated board.
+// them scaled. Files are read through the board seam, so board paths such as
+// /usr/velto/img land in the simulated board: whole, except for a thumbnail
+// that the preview in a photo's EXIF block covers.
 #include <gif_lib.h>
 #include <png.h>
 #include <setjmp.h>
@@ -9,10 +10,12 @@
 // jpeglib.h needs stdio's FILE first.
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/velto_board.h"
 #include "toolkit/tk_gdi.h"
+#include "toolkit/tk_jpeg_head.h"
 #include "toolkit/tk_state.h"
 #include "toolkit/tk_surface.h"
 
@@ -26,23 +29,28 @@ constexpr size_t kMaxImageFile = 32u << 20;
 // would ask for 256 MiB.
 constexpr int kMaxDimension = 2048;
 
-bool ReadWhole(const char* path, std::vector<uint8_t>& out) {
-    FILE* f = Board().Fopen(path, "rb");
-    if (!f) {
-        return false;
-    }
+// An APP1 marker holds at most 64 KiB and follows SOI and the JFIF marker;
+// a little more takes in the frame header after it, whose size the preview
+// is checked against.
+constexpr size_t kHeadBytes = 72u << 10;
+
+// Appends to out what f holds, up to limit bytes in all; false on a read
+// error or when the file holds more than kMaxImageFile bytes.
+bool ReadUpTo(FILE* f, std::vector<uint8_t>& out, size_t limit, bool* atEnd) {
     uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) {
+    *atEnd = false;
+    while (out.size() < limit) {
+        size_t n = fread(buf, 1, std::min(sizeof buf, limit - out.size()), f);
+        if (n == 0) {
+            *atEnd = true;
+            break;
+        }
         out.insert(out.end(), buf, buf + n);
         if (out.size() > kMaxImageFile) {
-            fclose(f);
             return false;
         }
     }
-    bool ok = !ferror(f);
-    fclose(f);
-    return ok;
+    return !ferror(f);
 }
 
 PSD DecodePng(const uint8_t* data, size_t size) {
@@ -157,8 +165,11 @@ void JpegFail(j_common_ptr cinfo) {
 // setjmp: the line buffer comes from libjpeg's own pool, freed with cinfo.
 // With minWidth and minHeight above 0 the picture is decoded at the smallest
 // of libjpeg's scales 1/8 .. 8/8 that still covers that size: a thumbnail
-// costs a fraction of a full decode and shrink.
-PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight) {
+// costs a fraction of a full decode and shrink. A preview (asPreviewOf set:
+// the width and height of the picture it stands for) is refused unless it
+// covers that size and has about the picture's proportions.
+PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight,
+               const int* asPreviewOf = nullptr) {
     jpeg_decompress_struct cinfo;
     JpegError err;
     // volatile: still valid after the long jump back.
@@ -183,6 +194,16 @@ PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight) {
                (unsigned)cinfo.image_width, (unsigned)cinfo.image_height, kMaxDimension);
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
+    }
+    if (asPreviewOf) {
+        int64_t w = cinfo.image_width, h = cinfo.image_height;
+        int64_t a = w * asPreviewOf[1], b = h * asPreviewOf[0];
+        // Within 5 %: a preview with bars or of another crop is not the
+        // picture.
+        if (w < minWidth || h < minHeight || (a > b ? a - b : b - a) * 20 > std::max(a, b)) {
+            jpeg_destroy_decompress(&cinfo);
+            return nullptr;
+        }
     }
     cinfo.out_color_space = JCS_RGB;
     if (minWidth > 0 && minHeight > 0) {
@@ -226,7 +247,14 @@ PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight) {
         }
     }
     jpeg_finish_decompress(&cinfo);
+    // A preview that was cut or damaged (libjpeg fills in grey and warns)
+    // gives way to the picture itself.
+    bool damagedPreview = asPreviewOf && cinfo.err->num_warnings > 0;
     jpeg_destroy_decompress(&cinfo);
+    if (damagedPreview) {
+        FreeMemGC(psd);
+        return nullptr;
+    }
     return psd;
 }
 
@@ -252,12 +280,47 @@ PSD DecodeImage(const uint8_t* data, size_t size, const char** kind, int minWidt
 
 namespace {
 
+// The preview in the EXIF block of a JPEG file (data may be its head), when
+// it covers minWidth x minHeight; null otherwise, or when it is damaged.
+PSD DecodePreview(const uint8_t* data, size_t size, int minWidth, int minHeight) {
+    if (minWidth <= 0 || minHeight <= 0 || size < 3 || data[0] != 0xFF || data[1] != 0xD8 ||
+        data[2] != 0xFF) {
+        return nullptr;
+    }
+    JpegHead head = ReadJpegHead(data, size);
+    if (head.thumbLength == 0 || head.width <= 0 || head.height <= 0) {
+        return nullptr;
+    }
+    const int picture[2] = {head.width, head.height};
+    return DecodeJpeg(data + head.thumbOffset, head.thumbLength, minWidth, minHeight, picture);
+}
+
 PSD LoadFile(const char* path, int minWidth, int minHeight) {
     if (!path || !*path) {
         return nullptr;
     }
     std::vector<uint8_t> data;
-    if (!ReadWhole(path, data)) {
+    FILE* f = Board().Fopen(path, "rb");
+    bool atEnd = false;
+    bool ok = f != nullptr;
+    if (ok && minWidth > 0 && minHeight > 0) {
+        // The preview needs only the file's head; the rest is read when
+        // there is none that will do.
+        ok = ReadUpTo(f, data, kHeadBytes, &atEnd);
+        if (ok) {
+            if (PSD psd = DecodePreview(data.data(), data.size(), minWidth, minHeight)) {
+                fclose(f);
+                return psd;
+            }
+        }
+    }
+    if (ok && !atEnd) {
+        ok = ReadUpTo(f, data, kMaxImageFile + 1, &atEnd);
+    }
+    if (f) {
+        fclose(f);
+    }
+    if (!ok) {
         printf("Error: cannot read image %s\n", path);
         return nullptr;
     }
@@ -280,11 +343,19 @@ PSD GdLoadImageFromFileAtLeast(const char* path, int minWidth, int minHeight) {
 }
 
 PSD GdLoadImageFromMemory(const void* data, size_t size) {
+    return GdLoadImageFromMemoryAtLeast(data, size, 0, 0);
+}
+
+PSD GdLoadImageFromMemoryAtLeast(const void* data, size_t size, int minWidth, int minHeight) {
     if (!data || size == 0 || size > kMaxImageFile) {
         return nullptr;
     }
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    if (PSD psd = DecodePreview(bytes, size, minWidth, minHeight)) {
+        return psd;
+    }
     const char* kind = nullptr;
-    return DecodeImage(static_cast<const uint8_t*>(data), size, &kind);
+    return DecodeImage(bytes, size, &kind, minWidth, minHeight);
 }
 
 void DrawDIBFit(HDC hdc, int x, int y, int width, int height, PSD image) {

@@ -610,12 +610,14 @@ int LoadString(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 // psd->FreeMemGC(psd).
 PSD GdLoadImageFromFile(const char* path, int flags);
 // The same for a picture shown at about minWidth x minHeight (a thumbnail): a
-// JPEG is decoded at the smallest of its 1/8 .. 8/8 scales that still covers
-// that size, so it need not be decoded whole and shrunk. Other kinds, and
-// sizes of 0, load as above.
+// JPEG whose EXIF preview covers that size gives the preview (read from the
+// file's head only); any other JPEG is decoded at the smallest of its
+// 1/8 .. 8/8 scales that still covers that size, so it need not be decoded
+// whole and shrunk. Other kinds, and sizes of 0, load as above.
 PSD GdLoadImageFromFileAtLeast(const char* path, int minWidth, int minHeight);
 // The same from bytes in memory (PNG, GIF or JPEG); null when damaged.
 PSD GdLoadImageFromMemory(const void* data, size_t size);
+PSD GdLoadImageFromMemoryAtLeast(const void* data, size_t size, int minWidth, int minHeight);
 // Draws the image scaled into the rectangle (its own size when width or
 // height is 0), blending its alpha. A null image draws nothing.
 void DrawDIBFit(HDC hdc, int x, int y, int width, int height, PSD image);

@@ -1,18 +1,22 @@
-// Arbitrary bytes as a picture on the card: decode as PNG, GIF or JPEG and
-// touch every pixel of what comes back. Any crash, hang, leak or read
-// outside a buffer is a finding.
+// Arbitrary bytes as a picture on the card: decode as PNG, GIF or JPEG, whole
+// and for an explorer cell (which may take the EXIF preview), and touch every
+// pixel of what comes back; the head reader must keep its spans inside the
+// bytes. Any crash, hang, leak or read outside a buffer is a finding.
 #include <stddef.h>
 #include <stdint.h>
+#include <stdlib.h>
 
+#include "toolkit/tk_jpeg_head.h"
 #include "toolkit/tk_surface.h"
 #include "toolkit/winapi.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    PSD psd = GdLoadImageFromMemory(data, size);
+namespace {
+
+uint32_t Touch(PSD psd) {
+    uint32_t sum = 0;
     if (!psd) {
         return 0;
     }
-    uint32_t sum = 0;
     for (int y = 0; y < psd->yres; ++y) {
         const uint32_t* row = VeltoTk::Row32(psd, y);
         for (int x = 0; x < psd->xres; ++x) {
@@ -20,5 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     GdFreeSurface(psd);
+    return sum;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    VeltoTk::JpegHead head = VeltoTk::ReadJpegHead(data, size);
+    if (head.thumbLength > 0 &&
+        (head.thumbOffset > size || head.thumbLength > size - head.thumbOffset)) {
+        abort();
+    }
+    uint32_t sum = Touch(GdLoadImageFromMemory(data, size));
+    sum += Touch(GdLoadImageFromMemoryAtLeast(data, size, 94, 68));
     return int(sum & 0);
 }

@@ -131,6 +131,19 @@ TEST_F(JpegTest, CameraFramesDecodeAtFullSize) {
     ASSERT_GT(b.size(), 4u);
     EXPECT_EQ(memcmp(b.data(), "\xFF\xD8\xFF\xE0", 4), 0);
     EXPECT_NE(std::string(b.begin(), b.end()).find("\xFF\xC0"), std::string::npos);
+
+    // The EXIF preview: a 160 x 120 JPEG file of its own that others read.
+    if (!HaveTool("exiftool")) {
+        ADD_FAILURE() << "exiftool missing (libimage-exiftool-perl)";
+        return;
+    }
+    std::string thumb = m_strRunDir + "/thumb.jpg";
+    int st = -1;
+    RunCommand("exiftool -b -ThumbnailImage " + path + " > " + thumb, &st);
+    ASSERT_EQ(st, 0);
+    ASSERT_TRUE(Decode(thumb, &w, &h, &rgb));
+    EXPECT_EQ(w, 160);
+    EXPECT_EQ(h, 120);
 }
 
 // A stream whose writes fail after the first few KiB, as a full card does.
