@@ -349,7 +349,7 @@ void* CV4L2_UVCCtrl::thread_start(void* self) {
 
 void CV4L2_UVCCtrl::PauseUnlessStopped(int ms) {
     for (int waited = 0; waited < ms && !m_bExitThread; waited += 10) {
-        usleep(10000);
+        Board().Usleep(10000);
     }
 }
 
@@ -364,7 +364,7 @@ void CV4L2_UVCCtrl::thread_proc() {
             printf("Exit CV4L2_UVCCtrl::thread_proc()\n");
             return;
         }
-        usleep(10000);
+        Board().Usleep(10000);
         sched_yield();
 
         switch (m_curUVCStatus) {

@@ -194,7 +194,7 @@ void CV4L2_VideoCtrl::Close() {
         printf("Closing %s\n", m_strDevName.c_str());
         CloseDescriptor();
         Velto::ReleaseVMCache(Velto::K_CACHE_PAGE);
-        usleep(100000);
+        Board().Usleep(100000);
     }
     m_bIsstreaming = false;
 }
