@@ -7,9 +7,11 @@
 #include <stdlib.h>
 
 #include "fuzz/capture/capture_driver.h"
+#include "fuzz/common/velto_fuzz_board.h"
 #include "fuzz/common/velto_fuzz_common.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    VeltoFuzz::FastBoard();
     VeltoFuzz::Initialize(argc, argv, "capture");
     return 0;
 }

@@ -1,9 +1,8 @@
 // Start-up shared by the fuzz targets: a scratch directory on tmpfs as the
 // working directory (the simulated board lives in ./board), relative
 // arguments anchored to the caller's directory first, quiet firmware
-// (libFuzzer's -close_fd_mask=3 keeps its own and the sanitizers' reports),
-// sleeps that return at once and no syncs. VELTO_FUZZ_VERBOSE=1 keeps the
-// firmware's output.
+// (libFuzzer's -close_fd_mask=3 keeps its own and the sanitizers' reports).
+// VELTO_FUZZ_VERBOSE=1 keeps the firmware's output.
 #pragma once
 
 #include <ftw.h>
@@ -14,8 +13,6 @@
 
 #include <string>
 #include <vector>
-
-#include "sim/sim_board.h"
 
 namespace VeltoFuzz {
 
@@ -81,8 +78,8 @@ inline void AnchorArguments(int* argc, char*** argv) {
     *argv = s_argv.data();
 }
 
-// For LLVMFuzzerInitialize: anchors the arguments, changes into a fresh
-// scratch directory (removed at exit) and sets up the board for fuzzing.
+// For LLVMFuzzerInitialize: anchors the arguments and changes into a fresh
+// scratch directory (removed at exit).
 inline void Initialize(int* argc, char*** argv, const char* name) {
     AnchorArguments(argc, argv);
     std::string tmpl = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
@@ -92,8 +89,6 @@ inline void Initialize(int* argc, char*** argv, const char* name) {
     }
     ScratchDir() = tmpl;
     atexit(RemoveScratch);
-    CVeltoSimBoard::GetInstance().SetInstantSleeps(true);
-    CVeltoSimBoard::GetInstance().SetSkipSyncs(true);
 }
 
 }  // namespace VeltoFuzz

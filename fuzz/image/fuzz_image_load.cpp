@@ -4,8 +4,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "fuzz/common/velto_fuzz_common.h"
 #include "toolkit/tk_surface.h"
 #include "toolkit/winapi.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    VeltoFuzz::AnchorArguments(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PSD psd = GdLoadImageFromMemory(data, size);

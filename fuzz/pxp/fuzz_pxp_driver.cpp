@@ -6,10 +6,12 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "fuzz/common/velto_fuzz_board.h"
 #include "fuzz/common/velto_fuzz_common.h"
 #include "fuzz/pxp/pxp_driver.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    VeltoFuzz::FastBoard();
     VeltoFuzz::Initialize(argc, argv, "pxp");
     return 0;
 }

@@ -1,7 +1,6 @@
 // Feeds arbitrary bytes as veltoscconf.xml through the store's public
 // operations: start-up check, lookups by language, writes and language
-// changes. Runs in a scratch directory; the store's messages go to
-// /dev/null to keep the fuzzer's output readable.
+// changes. Runs in a scratch directory on tmpfs.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -11,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/common/velto_fuzz_board.h"
+#include "fuzz/common/velto_fuzz_common.h"
 #include "settings/velto_SC_langtable.h"
 #include "settings/velto_SC_setting.h"
 
@@ -33,63 +34,12 @@ void PutFile(const char* path, const uint8_t* data, size_t size) {
     fclose(f);
 }
 
-std::string g_strScratch;
-
-void RemoveScratch() {
-    for (const char* name : {"veltoscconf.xml", "veltoscconf.xml.bad", "veltoscconf.xml.tmp"}) {
-        unlink((g_strScratch + "/" + name).c_str());
-    }
-    rmdir(g_strScratch.c_str());
-}
-
-// The harness leaves the caller's directory, so relative corpus folders,
-// the dictionary and crash artifacts are anchored to it first.
-void AnchorArguments(int* argc, char*** argv) {
-    static std::vector<std::string> s_args;
-    static std::vector<char*> s_argv;
-    char* cwd = getcwd(nullptr, 0);
-    if (cwd == nullptr) {
-        abort();
-    }
-    std::string base = std::string(cwd) + "/";
-    free(cwd);
-    bool artifactPrefix = false;
-    for (int i = 0; i < *argc; ++i) {
-        std::string arg = (*argv)[i];
-        if (i > 0 && !arg.empty() && arg[0] != '-' && arg[0] != '/') {
-            arg = base + arg;
-        } else if (arg.compare(0, 6, "-dict=") == 0 && arg.size() > 6 && arg[6] != '/') {
-            arg = "-dict=" + base + arg.substr(6);
-        }
-        artifactPrefix = artifactPrefix || arg.compare(0, 17, "-artifact_prefix=") == 0;
-        s_args.push_back(arg);
-    }
-    if (!artifactPrefix) {
-        s_args.insert(s_args.begin() + 1, "-artifact_prefix=" + base);
-    }
-    for (std::string& arg : s_args) {
-        s_argv.push_back(&arg[0]);
-    }
-    s_argv.push_back(nullptr);
-    *argc = static_cast<int>(s_args.size());
-    *argv = s_argv.data();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    AnchorArguments(argc, argv);
-    // Every save syncs; on tmpfs that costs nothing and the fuzzer runs faster.
-    std::string tmpl = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    tmpl += "/velto-settings-fuzz-XXXXXX";
-    if (mkdtemp(&tmpl[0]) == nullptr || chdir(tmpl.c_str()) != 0) {
-        abort();
-    }
-    g_strScratch = tmpl;
-    atexit(RemoveScratch);
-    if (freopen("/dev/null", "w", stdout) == nullptr) {
-        abort();
-    }
+    // Every save syncs; the fuzzer's scratch files need no durability.
+    VeltoFuzz::FastBoard();
+    VeltoFuzz::Initialize(argc, argv, "settings");
     return 0;
 }
 
