@@ -102,6 +102,7 @@ void CVeltoScriptedV4L2::SetScripts(const uint8_t* main, size_t mainSize, const 
     m_side.assign(side, side + sideSize);
     m_nMainPos = m_nSidePos = m_nMainLimit = m_nPending = 0;
     m_bPending = false;
+    m_nTailEnd = -1;
     m_nSteps = 0;
     m_bVanished = false;
     m_nBadUnmaps = 0;
@@ -143,18 +144,15 @@ void CVeltoScriptedV4L2::Arm(size_t bytes, bool anyThread) {
     m_bPending = bytes > 0;
     m_bArmAny = anyThread;
     m_armThread = std::this_thread::get_id();
+    m_nTailEnd = -1;
 }
 
 bool CVeltoScriptedV4L2::WaitArmedUsed(int timeoutMs) {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_cond.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
-        return m_nSteps >= m_nStepLimit || m_nMainPos >= m_main.size() ||
-               (!m_bPending && m_nMainPos >= m_nMainLimit);
+        return m_nSteps >= m_nStepLimit ||
+               (!m_bPending && m_nTailEnd >= 0 && m_nSteps >= m_nTailEnd);
     });
-}
-
-bool CVeltoScriptedV4L2::ScriptUsed() const {
-    return m_nMainPos >= m_main.size();
 }
 
 int CVeltoScriptedV4L2::LiveHandles() {
@@ -185,15 +183,23 @@ uint8_t CVeltoScriptedV4L2::Byte() {
     if (m_bPending && (m_bArmAny || std::this_thread::get_id() == m_armThread)) {
         m_nMainLimit = m_nMainPos + m_nPending;
         m_bPending = false;
+        NoteIfUsed();
     }
     if (m_nMainPos >= m_nMainLimit || m_nMainPos >= m_main.size()) {
         return 0;
     }
     uint8_t b = m_main[m_nMainPos++];
-    if (m_nMainPos >= m_nMainLimit || m_nMainPos >= m_main.size()) {
-        m_cond.notify_all();
-    }
+    NoteIfUsed();
     return b;
+}
+
+void CVeltoScriptedV4L2::NoteIfUsed() {
+    if (m_nTailEnd < 0 && (m_nMainPos >= m_nMainLimit || m_nMainPos >= m_main.size())) {
+        m_nTailEnd = m_nSteps + m_nTailSteps;
+        if (m_nTailSteps == 0) {
+            m_cond.notify_all();
+        }
+    }
 }
 
 uint32_t CVeltoScriptedV4L2::Word() {
@@ -205,7 +211,7 @@ uint32_t CVeltoScriptedV4L2::Word() {
 }
 
 bool CVeltoScriptedV4L2::Step() {
-    if (++m_nSteps == m_nStepLimit) {
+    if (++m_nSteps == m_nStepLimit || m_nSteps == m_nTailEnd) {
         m_cond.notify_all();
     }
     return m_nSteps <= m_nStepLimit;

@@ -52,9 +52,11 @@ public:
     // first call (so calls still in flight from other threads read none);
     // with anyThread, from the next call of any thread.
     void Arm(size_t bytes, bool anyThread = false);
-    // Waits (at most timeoutMs of real time) until the armed bytes are read.
+    // Waits (at most timeoutMs of real time) until the armed bytes are read
+    // and the node has answered the tail steps after them (so that what the
+    // last answer caused can play out on a healthy node).
     bool WaitArmedUsed(int timeoutMs);
-    bool ScriptUsed() const;
+    void SetTailSteps(long steps) { m_nTailSteps = steps; }
     void SetStepLimit(long steps) { m_nStepLimit = steps; }
 
     // Calls inside this scope (on this thread) read the side script.
@@ -80,6 +82,8 @@ private:
     // Next selector (0 when the script is used up or not armed).
     uint8_t Selector();
     uint8_t Byte();
+    // Starts the tail once the armed bytes are used up.
+    void NoteIfUsed();
     uint32_t Word();
     // Counts a step; false past the limit.
     bool Step();
@@ -96,6 +100,8 @@ private:
     bool m_bArmAny = false;
     long m_nSteps = 0;
     long m_nStepLimit = 100000;
+    long m_nTailSteps = 0;
+    long m_nTailEnd = -1;
     bool m_bVanished = false;
     int m_nLiveHandles = 0;
     int m_nBadUnmaps = 0;

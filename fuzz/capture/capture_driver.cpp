@@ -102,7 +102,7 @@ std::string RunPhase(CV4L2_UVCCtrl& camera, const Size& size, CVeltoScriptedV4L2
         if (done || std::chrono::steady_clock::now() > end) {
             return "";
         }
-        node.WaitArmedUsed(1);
+        node.WaitArmedUsed(2);
     }
 }
 
@@ -134,6 +134,8 @@ std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size) {
     size_t mainLen = in.Left() - sideLen;
     node.SetScripts(in.Data(), mainLen, in.Data() + mainLen, sideLen);
     node.SetStepLimit(20000);
+    // Enough for a reconnect or a few frames after the last scripted answer.
+    node.SetTailSteps(64);
 
     std::string fault;
     {
