@@ -3,7 +3,6 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
-#include <sched.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/ioctl.h>
@@ -443,9 +442,6 @@ int CVeltoSimBoard::Usleep(useconds_t usec) {
         // The skew stays when instant sleeps are turned off again: the board
         // clock never runs backwards.
         m_nSleptUs += static_cast<int64_t>(usec);
-        // A thread polling a flag in a sleep loop must not starve the one
-        // that sets it.
-        sched_yield();
         return 0;
     }
     return ::usleep(usec);

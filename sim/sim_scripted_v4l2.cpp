@@ -103,6 +103,7 @@ void CVeltoScriptedV4L2::SetScripts(const uint8_t* main, size_t mainSize, const 
     m_nMainPos = m_nSidePos = m_nMainLimit = m_nPending = 0;
     m_bPending = false;
     m_nTailEnd = -1;
+    m_bReleased = true;
     m_nSteps = 0;
     m_bVanished = false;
     m_nBadUnmaps = 0;
@@ -145,6 +146,14 @@ void CVeltoScriptedV4L2::Arm(size_t bytes, bool anyThread) {
     m_bArmAny = anyThread;
     m_armThread = std::this_thread::get_id();
     m_nTailEnd = -1;
+    m_bReleased = false;
+    m_cond.notify_all();
+}
+
+void CVeltoScriptedV4L2::Release() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_bReleased = true;
+    m_cond.notify_all();
 }
 
 bool CVeltoScriptedV4L2::WaitArmedUsed(int timeoutMs) {
@@ -217,7 +226,17 @@ bool CVeltoScriptedV4L2::Step() {
     return m_nSteps <= m_nStepLimit;
 }
 
-uint8_t CVeltoScriptedV4L2::Selector() {
+bool CVeltoScriptedV4L2::PhaseDone() const {
+    return m_nSteps >= m_nStepLimit || (!m_bPending && m_nTailEnd >= 0 && m_nSteps >= m_nTailEnd);
+}
+
+uint8_t CVeltoScriptedV4L2::Selector(std::unique_lock<std::mutex>& lock) {
+    // Once a phase is over, calls of other threads wait for the next one:
+    // a phase then costs the same steps however the threads are scheduled.
+    while (!m_bReleased && t_sideDepth == 0 && std::this_thread::get_id() != m_armThread &&
+           PhaseDone()) {
+        m_cond.wait(lock);
+    }
     return Step() ? Byte() : 255;
 }
 
@@ -251,8 +270,8 @@ struct CVeltoScriptedV4L2::Handle : public CVeltoSimHandle {
     }
 
     int Ioctl(unsigned long request, void* arg) override {
-        std::lock_guard<std::mutex> lock(m_node->m_mutex);
-        uint8_t sel = m_node->Selector();
+        std::unique_lock<std::mutex> lock(m_node->m_mutex);
+        uint8_t sel = m_node->Selector(lock);
         Answer answer = Classify(sel);
         if (answer == Vanish) {
             m_bDead = true;
@@ -607,8 +626,8 @@ struct CVeltoScriptedV4L2::Handle : public CVeltoSimHandle {
     }
 
     void* Mmap(void* addr, size_t length, int prot, int flags, off_t offset) override {
-        std::lock_guard<std::mutex> lock(m_node->m_mutex);
-        uint8_t sel = m_node->Selector();
+        std::unique_lock<std::mutex> lock(m_node->m_mutex);
+        uint8_t sel = m_node->Selector(lock);
         if (Classify(sel) == Vanish) {
             m_bDead = true;
             m_node->m_bVanished = true;
@@ -667,8 +686,8 @@ struct CVeltoScriptedV4L2::Handle : public CVeltoSimHandle {
 };
 
 std::unique_ptr<CVeltoSimHandle> CVeltoScriptedV4L2::Open(int flags, int* err) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    uint8_t sel = Selector();
+    std::unique_lock<std::mutex> lock(m_mutex);
+    uint8_t sel = Selector(lock);
     Answer answer = Classify(sel);
     if (answer == Healthy) {
         m_bVanished = false;  // plugged in again: a new node

@@ -57,6 +57,9 @@ public:
     // last answer caused can play out on a healthy node).
     bool WaitArmedUsed(int timeoutMs);
     void SetTailSteps(long steps) { m_nTailSteps = steps; }
+    // Until the next Arm, no call waits for a phase (see Selector): before
+    // stopping threads that call the node.
+    void Release();
     void SetStepLimit(long steps) { m_nStepLimit = steps; }
 
     // Calls inside this scope (on this thread) read the side script.
@@ -79,8 +82,11 @@ public:
 
 private:
     friend struct Handle;
-    // Next selector (0 when the script is used up or not armed).
-    uint8_t Selector();
+    // Next selector (0 when the script is used up or not armed). Once the
+    // phase is over, a thread other than the arming one waits here for the
+    // next Arm or Release.
+    uint8_t Selector(std::unique_lock<std::mutex>& lock);
+    bool PhaseDone() const;
     uint8_t Byte();
     // Starts the tail once the armed bytes are used up.
     void NoteIfUsed();
@@ -102,6 +108,7 @@ private:
     long m_nStepLimit = 100000;
     long m_nTailSteps = 0;
     long m_nTailEnd = -1;
+    bool m_bReleased = true;
     bool m_bVanished = false;
     int m_nLiveHandles = 0;
     int m_nBadUnmaps = 0;

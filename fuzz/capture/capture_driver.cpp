@@ -183,6 +183,7 @@ std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size) {
             }
             fault = RunPhase(*camera, current, node);
         }
+        node.Release();
         camera->Stop();
     }
     if (!fault.empty()) {
