@@ -8,7 +8,7 @@
 #   FUZZ_JOBS     parallel workers per target (default: all cores)
 #   FUZZ_TARGETS  space-separated target or folder names (default: all)
 #   FUZZ_MERGE=1  afterwards, merge what the run found into the kept corpus
-#                 (minimised, files up to 16 KiB)
+#                 (minimised, files under 4 KiB)
 #   FUZZ_VERBOSE=1  keep the firmware's output in the logs
 set -e
 cd "$(dirname "$0")/.."
@@ -24,26 +24,27 @@ if [ "${FUZZ_VERBOSE:-0}" != 0 ]; then
 fi
 
 # Merges the run's finds into the kept corpus: only inputs that add coverage
-# stay, and none above 16 KiB, so the repository keeps a small corpus.
+# stay, and none of 4 KiB or more, so the repository keeps a small corpus.
 merge_corpus() {
-    fuzzer=$1 kept=$2 found=$3
+    m_fuzzer=$1 m_kept=$2 m_new=$3
     stage=$(mktemp -d) out=$(mktemp -d)
-    find "$kept" "$found" -type f -size -16k -exec cp {} "$stage"/ \;
-    if "$fuzzer" -merge=1 -close_fd_mask=3 -timeout=10 -rss_limit_mb=2048 "$out" "$stage" \
-        >"$out.log" 2>&1; then
-        find "$kept" -type f -delete
-        find "$out" -type f -exec cp {} "$kept"/ \;
-        echo "fuzz: kept corpus $kept: $(ls "$kept" | wc -l) files, $(du -sk "$kept" | cut -f1) KiB"
+    find "$m_kept" "$m_new" -type f -size -4k -exec cp {} "$stage"/ \;
+    if "$m_fuzzer" -merge=1 -timeout=10 -rss_limit_mb=2048 "$out" "$stage" >"$out.log" 2>&1 &&
+        [ -n "$(ls "$out")" ]; then
+        find "$m_kept" -type f -delete
+        find "$out" -type f -exec cp {} "$m_kept"/ \;
+        echo "fuzz: kept corpus $m_kept: $(ls "$m_kept" | wc -l) files," \
+            "$(cat "$m_kept"/* | wc -c) bytes"
     else
         tail -20 "$out.log"
-        echo "fuzz: merge into $kept FAILED"
+        echo "fuzz: merge into $m_kept FAILED"
     fi
     rm -rf "$stage" "$out" "$out.log"
 }
 
 found=0
 status=0
-for f in build-fuzz/fuzzers/*; do
+for f in "$PWD"/build-fuzz/fuzzers/*; do
     [ -f "$f" ] && [ -x "$f" ] || continue
     name=$(basename "$f")
     # fuzz_<folder>_...: the folder's dictionary, seeds and kept corpus.
