@@ -64,6 +64,9 @@ void PrepareBoard() {
         VeltoSim::MakeDirs(root + "/dev");
         VeltoSim::WriteText(root + "/dev/video1", "");
         VeltoSim::MakeDirs(root + "/proc/sys/vm");
+        // No USB reset line: on a board made for tests, a reset would unplug
+        // the simulated head's node, which the scripted one has replaced.
+        VeltoSim::RemoveTree(root + "/sys/class/gpio");
         board.RegisterDevice("/dev/video1", Node());
         prepared = root;
     }
@@ -72,7 +75,8 @@ void PrepareBoard() {
 }
 
 // Takes frames while the phase's bytes are read; "" or the fault seen.
-std::string RunPhase(CV4L2_UVCCtrl& camera, const Size& size, CVeltoScriptedV4L2& node) {
+std::string RunPhase(CV4L2_UVCCtrl& camera, const Size& size, CVeltoScriptedV4L2& node,
+                     long& frames) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPhaseWaitMs);
     const int frame = size.width * size.height * 2;
     for (;;) {
@@ -94,6 +98,7 @@ std::string RunPhase(CV4L2_UVCCtrl& camera, const Size& size, CVeltoScriptedV4L2
             }
             data->ReleaseData();
             camera.ReleaseFrameData(data);
+            ++frames;
             if (len != frame) {
                 return "a frame of " + std::to_string(len) + " bytes reached the queue, " +
                        std::to_string(frame) + " expected";
@@ -108,7 +113,8 @@ std::string RunPhase(CV4L2_UVCCtrl& camera, const Size& size, CVeltoScriptedV4L2
 
 }  // namespace
 
-std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size) {
+std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size, long* frames) {
+    long taken = 0;
     PrepareBoard();
     CVeltoSimBoard& board = CVeltoSimBoard::GetInstance();
     // Other nodes of the board (a test's) may be open all along.
@@ -146,7 +152,7 @@ std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size) {
         }
         node.Arm(firstPhase);
         camera->Start();
-        fault = RunPhase(*camera, current, node);
+        fault = RunPhase(*camera, current, node, taken);
         for (int i = 0; i < ops && fault.empty(); ++i) {
             const Op& op = plan[i];
             switch (op.kind % 5) {
@@ -181,10 +187,13 @@ std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size) {
                     node.Arm(op.bytes, true);
                     break;
             }
-            fault = RunPhase(*camera, current, node);
+            fault = RunPhase(*camera, current, node, taken);
         }
         node.Release();
         camera->Stop();
+    }
+    if (frames != nullptr) {
+        *frames = taken;
     }
     if (!fault.empty()) {
         return fault;

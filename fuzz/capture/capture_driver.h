@@ -10,5 +10,6 @@
 #include <string>
 
 // Runs one input against the board of the current directory (made ready on
-// first use); "" when clean, else what went wrong.
-std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size);
+// first use); "" when clean, else what went wrong. frames, when given,
+// receives the number of frames the consumer took.
+std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size, long* frames = nullptr);

@@ -75,7 +75,9 @@ TEST_F(DriverFuzzRegressionTest, KeptPxpInputsRunClean) {
 // streams whole frames and every phase ends cleanly.
 TEST_F(DriverFuzzRegressionTest, HealthyDriversRunClean) {
     const uint8_t resizeTwice[] = {0, 25, 2, 0, 0, 0, 1, 0, 0, 0, 0};
-    EXPECT_EQ(VeltoCaptureFuzzRun(resizeTwice, sizeof resizeTwice), "");
+    long frames = 0;
+    EXPECT_EQ(VeltoCaptureFuzzRun(resizeTwice, sizeof resizeTwice, &frames), "");
+    EXPECT_GT(frames, 0);
     const uint8_t everyOp[] = {1, 0, 11, 0, 0, 0, 1, 0, 0, 2, 3, 0, 3, 5, 0, 4,  9, 9,
                                5, 9, 9,  6, 0, 0, 7, 1, 0, 8, 0, 0, 9, 7, 0, 10, 0, 0};
     EXPECT_EQ(VeltoPxpFuzzRun(everyOp, sizeof everyOp), "");
