@@ -4,7 +4,7 @@
 # fuzz/<folder>/corpus, the folder's seeds and the regression files of the
 # suite. Crashers land in build-fuzz/crashes.
 #
-#   FUZZ_SECONDS  time per target (default 45)
+#   FUZZ_SECONDS  time per target (default 40)
 #   FUZZ_JOBS     parallel workers per target (default: all cores)
 #   FUZZ_TARGETS  space-separated target or folder names (default: all)
 #   FUZZ_MERGE=1  afterwards, merge what the run found into the kept corpus
@@ -12,7 +12,7 @@
 #   FUZZ_VERBOSE=1  keep the firmware's output in the logs
 set -e
 cd "$(dirname "$0")/.."
-SECONDS_EACH=${FUZZ_SECONDS:-45}
+SECONDS_EACH=${FUZZ_SECONDS:-40}
 JOBS=${FUZZ_JOBS:-$(nproc)}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVELTO_FUZZ=ON -DVELTO_TESTS=OFF \
     -DVELTO_BENCH=OFF -DVELTO_SANITIZE=address >/dev/null
