@@ -179,6 +179,12 @@ int CVeltoScriptedV4L2::BadUnmaps() {
     return m_nBadUnmaps;
 }
 
+int32_t CVeltoScriptedV4L2::ControlValue(uint32_t id) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_controls.find(id);
+    return it == m_controls.end() ? 128 : it->second;
+}
+
 long CVeltoScriptedV4L2::Steps() {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_nSteps;

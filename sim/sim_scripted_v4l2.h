@@ -77,6 +77,8 @@ public:
     // Unmaps that did not match a mapping of the node in address and length.
     int BadUnmaps();
     long Steps();
+    // The value last written to a control (128 when never written).
+    int32_t ControlValue(uint32_t id);
 
     struct Handle;
 
