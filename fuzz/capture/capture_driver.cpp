@@ -166,16 +166,21 @@ std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size, long* frames) 
                     }
                     break;
                 }
-                case 1: {
-                    node.Arm(op.bytes, true);
-                    CVeltoScriptedV4L2::SideCalls side;
-                    camera->ChangeBright(static_cast<int>(op.arg) - 20);
-                    break;
-                }
+                case 1:
                 case 2: {
+                    // The capture thread may wait in the node while holding
+                    // the device lock that a control change takes: let it
+                    // run (on healthy answers) until the change is done.
+                    node.Release();
+                    {
+                        CVeltoScriptedV4L2::SideCalls side;
+                        if (op.kind % 5 == 1) {
+                            camera->ChangeBright(static_cast<int>(op.arg) - 20);
+                        } else {
+                            camera->SetColorOrBlack((op.arg & 1) != 0);
+                        }
+                    }
                     node.Arm(op.bytes, true);
-                    CVeltoScriptedV4L2::SideCalls side;
-                    camera->SetColorOrBlack((op.arg & 1) != 0);
                     break;
                 }
                 case 3:
