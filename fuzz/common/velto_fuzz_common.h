@@ -52,9 +52,10 @@ inline void AnchorArguments(int* argc, char*** argv) {
     bool artifactPrefix = false, fdMask = false;
     for (int i = 0; i < *argc; ++i) {
         std::string arg = (*argv)[i];
-        // The program itself too: fork and merge modes start it again.
-        bool relativeProgram = i == 0 && arg.find('/') != std::string::npos && arg[0] != '/';
-        if (relativeProgram || (i > 0 && !arg.empty() && arg[0] != '-' && arg[0] != '/')) {
+        // Not the program (libFuzzer refuses a changed argv[0]): fork and
+        // merge modes start it again from the scratch directory, so they
+        // need it by absolute path.
+        if (i > 0 && !arg.empty() && arg[0] != '-' && arg[0] != '/') {
             arg = base + arg;
         } else if (arg.compare(0, 6, "-dict=") == 0 && arg.size() > 6 && arg[6] != '/') {
             arg = "-dict=" + base + arg.substr(6);
