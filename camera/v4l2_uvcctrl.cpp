@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "camera/velto_thread.h"
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
@@ -169,7 +171,11 @@ int CV4L2_UVCCtrl::ApplyBright(int percent) {
     if (max < min) {
         return -1;
     }
-    int value = min + static_cast<int>((max - min) / 100.0 * percent);
+    // In 64 bits and within 0..100 %: a control spanning the whole int range
+    // would overflow, and the value must stay inside the control's range.
+    percent = std::max(0, std::min(percent, 100));
+    int64_t range = static_cast<int64_t>(max) - min;
+    int value = static_cast<int>(min + static_cast<int64_t>(range / 100.0 * percent));
     printf("Set bright: %d\n", value);
     return SetControlValue(V4L2_CID_BRIGHTNESS, value);
 }
@@ -349,7 +355,7 @@ void* CV4L2_UVCCtrl::thread_start(void* self) {
 
 void CV4L2_UVCCtrl::PauseUnlessStopped(int ms) {
     for (int waited = 0; waited < ms && !m_bExitThread; waited += 10) {
-        usleep(10000);
+        Board().Usleep(10000);
     }
 }
 
@@ -364,7 +370,7 @@ void CV4L2_UVCCtrl::thread_proc() {
             printf("Exit CV4L2_UVCCtrl::thread_proc()\n");
             return;
         }
-        usleep(10000);
+        Board().Usleep(10000);
         sched_yield();
 
         switch (m_curUVCStatus) {

@@ -194,7 +194,7 @@ void CV4L2_VideoCtrl::Close() {
         printf("Closing %s\n", m_strDevName.c_str());
         CloseDescriptor();
         Velto::ReleaseVMCache(Velto::K_CACHE_PAGE);
-        usleep(100000);
+        Board().Usleep(100000);
     }
     m_bIsstreaming = false;
 }
@@ -286,7 +286,14 @@ bool CV4L2_VideoCtrl::RequestV4L2StreamBuffer(const v4l2_buf_type& type, const u
         printf("Unable to allocate buffers: %d.\n", errno);
         return false;
     }
-    for (unsigned i = 0; i < req.count; ++i) {
+    // No driver has more than VIDEO_MAX_FRAME buffers; a count beyond that is
+    // a broken answer, and trying each index would keep this thread busy for
+    // hours.
+    unsigned granted = std::min<unsigned>(req.count, VIDEO_MAX_FRAME);
+    if (granted < req.count) {
+        printf("Driver granted %u buffers: mapping %u\n", req.count, granted);
+    }
+    for (unsigned i = 0; i < granted; ++i) {
         v4l2_buffer buf;
         memset(&buf, 0, sizeof buf);
         buf.index = i;

@@ -356,7 +356,7 @@ void CVeltoCamRecCtrl::thread_proc() {
         ManageDisplay();
         CheckPictureTimeout();
         if (m_pUVC->WaitNewFrameData(10) != 0) {
-            usleep(33000);
+            Board().Usleep(33000);
         } else if (m_pUVC->GetFrameBufferSize() > 0) {
             CDoubleBufferData* frame = m_pUVC->PopFrameData();
             if (frame != nullptr) {
@@ -367,14 +367,14 @@ void CVeltoCamRecCtrl::thread_proc() {
                 } else {
                     // Not streaming: wait a second, but notice a stop at once.
                     for (int i = 0; i < 100 && !m_bExitThread; ++i) {
-                        usleep(10000);
+                        Board().Usleep(10000);
                     }
                 }
                 frame->ReleaseData();
                 m_pUVC->ReleaseFrameData(frame);
             }
         }
-        usleep(10000);
+        Board().Usleep(10000);
         sched_yield();
     }
 }

@@ -5,6 +5,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "camera/velto_thread.h"
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
@@ -83,9 +85,12 @@ bool CVeltoAVISaver::StartRecord(const char* path, int framerate) {
         return false;
     }
     // Callers poll IsRecording() to see a recording end; it must not read
-    // false just because the thread has not been scheduled yet.
-    for (int i = 0; i < 2000 && !m_bRecStarted && !m_bExitThread; i++) {
-        usleep(1000);
+    // false just because the thread has not been scheduled yet. Up to two
+    // seconds of the host's clock: a board whose sleeps return at once must
+    // not cut the wait for another thread short.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!m_bRecStarted && !m_bExitThread && std::chrono::steady_clock::now() < deadline) {
+        Board().Usleep(1000);
     }
     printf("Start record avi file %s\n", path);
     return true;
@@ -215,7 +220,7 @@ void CVeltoAVISaver::thread_proc() {
     while (!m_bExitThread) {
         timespec nap = {0, 100};
         if (nanosleep(&nap, nullptr) != 0) {
-            usleep(1);
+            Board().Usleep(1);
         }
         if (!m_pDataBuffer || !m_pavi_file || m_pDataBuffer->WaitNewData(1000) != 0) {
             continue;

@@ -64,7 +64,7 @@ bool CheckTVoutWire() {
         return false;
     }
     // A second read a little later filters contact bounce of the plug.
-    usleep(21000);
+    Board().Usleep(21000);
     return ReadLineValue(value) >= 1;
 }
 
@@ -84,8 +84,8 @@ bool ResetUSB() {
         return false;
     }
     Board().System(("echo " + std::to_string(0) + " > " + g + "/value").c_str());
-    usleep(80000);
+    Board().Usleep(80000);
     Board().System(("echo " + std::to_string(1) + " > " + g + "/value").c_str());
-    usleep(800000);
+    Board().Usleep(800000);
     return true;
 }

@@ -199,6 +199,10 @@ int CVeltoSimBoard::Fsync(int fd) {
     if (FindHandle(fd)) {
         return 0;
     }
+    if (m_bSkipSyncs) {
+        // Still a failure for a descriptor that is not open.
+        return ::fcntl(fd, F_GETFD) == -1 ? -1 : 0;
+    }
     return ::fsync(fd);
 }
 
@@ -245,8 +249,62 @@ int CVeltoSimBoard::Munmap(void* addr, size_t length) {
     return ::munmap(addr, length);
 }
 
+bool CVeltoSimBoard::OnlyScriptedHandles(int nfds, fd_set* readfds, fd_set* writefds,
+                                         fd_set* exceptfds) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    bool any = false;
+    for (int fd = 0; fd < nfds && fd < FD_SETSIZE; ++fd) {
+        bool wanted = (readfds != nullptr && FD_ISSET(fd, readfds)) ||
+                      (writefds != nullptr && FD_ISSET(fd, writefds)) ||
+                      (exceptfds != nullptr && FD_ISSET(fd, exceptfds));
+        if (!wanted) {
+            continue;
+        }
+        auto it = m_handles.find(fd);
+        if (it == m_handles.end() || !it->second->ReadinessIsScripted()) {
+            return false;
+        }
+        any = true;
+    }
+    return any;
+}
+
 int CVeltoSimBoard::Select(int nfds, fd_set* readfds, fd_set* writefds, fd_set* exceptfds,
                            struct timeval* timeout) {
+    if (timeout != nullptr && m_bInstantSleeps &&
+        OnlyScriptedHandles(nfds, readfds, writefds, exceptfds)) {
+        // Nothing can become ready while waiting: poll, and let the board
+        // clock take the time-out when nothing is ready.
+        fd_set r, w, e;
+        if (readfds != nullptr) {
+            r = *readfds;
+        }
+        if (writefds != nullptr) {
+            w = *writefds;
+        }
+        if (exceptfds != nullptr) {
+            e = *exceptfds;
+        }
+        struct timeval none = {0, 0};
+        int rc = ::select(nfds, readfds, writefds, exceptfds, &none);
+        if (rc == 0) {
+            m_nSleptUs += static_cast<int64_t>(timeout->tv_sec) * 1000000 + timeout->tv_usec;
+            timeout->tv_sec = 0;
+            timeout->tv_usec = 0;
+        } else if (rc < 0) {
+            // Leave the caller's sets as they were on failure.
+            if (readfds != nullptr) {
+                *readfds = r;
+            }
+            if (writefds != nullptr) {
+                *writefds = w;
+            }
+            if (exceptfds != nullptr) {
+                *exceptfds = e;
+            }
+        }
+        return rc;
+    }
     return ::select(nfds, readfds, writefds, exceptfds, timeout);
 }
 
@@ -301,6 +359,9 @@ int CVeltoSimBoard::Statfs(const char* path, struct statfs* st) {
 }
 
 void CVeltoSimBoard::Sync() {
+    if (m_bSkipSyncs) {
+        return;
+    }
     ::sync();
 }
 
@@ -338,7 +399,11 @@ int64_t CVeltoSimBoard::BaseMicros() {
     }
     struct timeval tv;
     ::gettimeofday(&tv, nullptr);
-    return static_cast<int64_t>(tv.tv_sec) * 1000000 + tv.tv_usec;
+    return static_cast<int64_t>(tv.tv_sec) * 1000000 + tv.tv_usec + m_nSleptUs.load();
+}
+
+void CVeltoSimBoard::SetInstantSleeps(bool instant) {
+    m_bInstantSleeps = instant;
 }
 
 void CVeltoSimBoard::FollowClock(uint64_t (*nowMs)()) {
@@ -373,6 +438,12 @@ time_t CVeltoSimBoard::Time(time_t* t) {
 }
 
 int CVeltoSimBoard::Usleep(useconds_t usec) {
+    if (m_bInstantSleeps) {
+        // The skew stays when instant sleeps are turned off again: the board
+        // clock never runs backwards.
+        m_nSleptUs += static_cast<int64_t>(usec);
+        return 0;
+    }
     return ::usleep(usec);
 }
 

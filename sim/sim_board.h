@@ -94,13 +94,31 @@ public:
     // host clock. The board's own offset (sim/clock) still applies.
     void FollowClock(uint64_t (*nowMs)());
 
+    // For fuzzers and tests that opt in: Usleep returns at once and moves the
+    // board clock on by the time slept instead, so time-outs measured on the
+    // board clock still expire. A Select on handles whose readiness only
+    // calls change (CVeltoSimHandle::ReadinessIsScripted) times out at once
+    // the same way; one that a timer may wake still waits for real.
+    void SetInstantSleeps(bool instant);
+    bool InstantSleeps() const { return m_bInstantSleeps; }
+    // Fsync and Sync succeed without touching the disk: for fuzzers, whose
+    // scratch files need no durability.
+    void SetSkipSyncs(bool skip) { m_bSkipSyncs = skip; }
+
 private:
-    // Host wall clock in microseconds, or the followed clock's.
+    // Host wall clock in microseconds, or the followed clock's, plus the time
+    // slept instantly.
     int64_t BaseMicros();
+    // True when every descriptor of the sets is a handle with scripted
+    // readiness (and there is at least one).
+    bool OnlyScriptedHandles(int nfds, fd_set* readfds, fd_set* writefds, fd_set* exceptfds);
 
     std::atomic<uint64_t (*)()> m_pClock{nullptr};
     std::atomic<int64_t> m_nClockBaseUs{0};
     std::atomic<uint64_t> m_nClockBaseMs{0};
+    std::atomic<bool> m_bInstantSleeps{false};
+    std::atomic<int64_t> m_nSleptUs{0};
+    std::atomic<bool> m_bSkipSyncs{false};
 
     CVeltoSimBoard();
 

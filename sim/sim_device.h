@@ -29,6 +29,9 @@ public:
     // Readiness for select: signal makes Fd() readable until drained.
     void SignalReadable();
     void DrainReadable();
+    // True when only calls on the handle change its readiness (no timer or
+    // other thread does): waiting in select cannot make it ready.
+    virtual bool ReadinessIsScripted() const { return false; }
 
 protected:
     int m_nFd;

@@ -3,24 +3,28 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
-#include <unistd.h>
 
-#include <string>
 #include <vector>
 
+#include "fuzz/common/velto_fuzz_board.h"
+#include "fuzz/common/velto_fuzz_common.h"
 #include "media/velto_avi.h"
 
 namespace {
 
-const std::string& InputPath() {
-    static const std::string path = "/tmp/velto-fuzz-avi-" + std::to_string(getpid()) + ".avi";
-    return path;
-}
+// In the scratch directory, on tmpfs.
+const char kInputPath[] = "input.avi";
 
 }  // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    VeltoFuzz::FastBoard();
+    VeltoFuzz::Initialize(argc, argv, "avi");
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FILE* f = fopen(InputPath().c_str(), "wb");
+    FILE* f = fopen(kInputPath, "wb");
     if (!f) {
         return 0;
     }
@@ -28,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fclose(f);
 
     for (int getIndex = 0; getIndex < 2; getIndex++) {
-        avi_t* avi = AVI_open_input_file(InputPath().c_str(), getIndex);
+        avi_t* avi = AVI_open_input_file(kInputPath, getIndex);
         if (!avi) {
             continue;
         }

@@ -6,6 +6,7 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "fuzz/common/velto_fuzz_common.h"
 #include "toolkit/tk_jpeg_head.h"
 #include "toolkit/tk_surface.h"
 #include "toolkit/winapi.h"
@@ -28,6 +29,11 @@ uint32_t Touch(PSD psd) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    VeltoFuzz::AnchorArguments(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     VeltoTk::JpegHead head = VeltoTk::ReadJpegHead(data, size);

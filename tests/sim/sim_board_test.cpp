@@ -3,13 +3,19 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/videodev2.h>
+#include <sys/select.h>
 #include <sys/statfs.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <memory>
 
 #include "platform/velto_board.h"
 #include "sim/sim_board.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
+#include "sim/sim_scripted_v4l2.h"
 #include "support/sim_test.h"
 
 class SimBoardTest : public CVeltoSimBoardTest {};
@@ -90,4 +96,95 @@ TEST_F(SimBoardTest, ExecMapsBoardArguments) {
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_EQ(ReadFile(m_strRunDir + "/args.txt"), HostPath("/etc/lcdparams") + " /tmp/x rel\n");
+}
+
+namespace {
+
+long long BoardMicros() {
+    struct timeval tv;
+    Board().GetTimeOfDay(&tv);
+    return static_cast<long long>(tv.tv_sec) * 1000000 + tv.tv_usec;
+}
+
+double HostSecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+// Under instant sleeps the board clock still moves by the time slept, so a
+// time-out measured on it expires; turned off, sleeps are real again and the
+// clock does not run backwards.
+TEST_F(SimBoardTest, InstantSleepsMoveTheBoardClockInstead) {
+    CVeltoSimBoard& board = CVeltoSimBoard::GetInstance();
+    board.SetInstantSleeps(true);
+    long long before = BoardMicros();
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 100; ++i) {
+        Board().Usleep(10000);
+    }
+    EXPECT_LT(HostSecondsSince(start), 0.5);
+    long long after = BoardMicros();
+    EXPECT_GE(after - before, 1000000);
+    EXPECT_LT(after - before, 1500000);
+
+    board.SetInstantSleeps(false);
+    start = std::chrono::steady_clock::now();
+    Board().Usleep(30000);
+    EXPECT_GE(HostSecondsSince(start), 0.029);
+    EXPECT_GE(BoardMicros(), after);
+}
+
+// A select on a node whose readiness only its calls change cannot end by
+// waiting: under instant sleeps it times out at once on the board clock. A
+// node that a timer may wake is still waited for.
+TEST_F(SimBoardTest, InstantSelectOnlyOnScriptedNodes) {
+    CVeltoSimBoard& board = CVeltoSimBoard::GetInstance();
+    auto node = std::make_shared<CVeltoScriptedV4L2>(CVeltoScriptedV4L2::Capture);
+    board.RegisterDevice("/dev/video7", node);
+    WriteFile(HostPath("/dev/video7"), "");
+    // A healthy open, then a call that leaves the node without a frame.
+    const uint8_t script[] = {0, 100};
+    node->SetScripts(script, sizeof script, nullptr, 0);
+    node->Arm(sizeof script);
+    int fd = Board().Open("/dev/video7", O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    v4l2_capability cap;
+    ASSERT_EQ(Board().Ioctl(fd, VIDIOC_QUERYCAP, &cap), 0);
+
+    board.SetInstantSleeps(true);
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(fd, &readable);
+    struct timeval timeout = {1, 0};
+    long long before = BoardMicros();
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Board().Select(fd + 1, &readable, nullptr, nullptr, &timeout), 0);
+    EXPECT_LT(HostSecondsSince(start), 0.5);
+    EXPECT_GE(BoardMicros() - before, 1000000);
+
+    int other = Board().Open("/dev/watchdog", O_RDWR);
+    ASSERT_GE(other, 0);
+    FD_ZERO(&readable);
+    FD_SET(other, &readable);
+    timeout = {0, 100000};
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Board().Select(other + 1, &readable, nullptr, nullptr, &timeout), 0);
+    EXPECT_GE(HostSecondsSince(start), 0.09);
+    board.SetInstantSleeps(false);
+
+    EXPECT_EQ(Board().Close(other), 0);
+    EXPECT_EQ(Board().Close(fd), 0);
+    EXPECT_EQ(node->LiveHandles(), 0);
+}
+
+TEST_F(SimBoardTest, SkippedSyncsStillFailOnABadDescriptor) {
+    CVeltoSimBoard& board = CVeltoSimBoard::GetInstance();
+    board.SetSkipSyncs(true);
+    int fd = Board().Open("scratch.txt", O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(Board().Fsync(fd), 0);
+    EXPECT_EQ(Board().Close(fd), 0);
+    EXPECT_EQ(Board().Fsync(fd), -1);
+    board.SetSkipSyncs(false);
 }
