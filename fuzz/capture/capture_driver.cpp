@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "camera/v4l2_uvcctrl.h"
+#include "fuzz/common/velto_fuzz_bytes.h"
 #include "sim/sim_board.h"
 #include "sim/sim_files.h"
 #include "sim/sim_scripted_v4l2.h"
@@ -29,23 +30,7 @@ const Size kSizes[] = {{320, 240}, {640, 480},  {160, 120}, {176, 144},
 const int kSizeCount = sizeof kSizes / sizeof kSizes[0];
 const int kPhaseWaitMs = 500;
 
-class Reader {
-public:
-    Reader(const uint8_t* data, size_t size) : m_p(data), m_n(size) {}
-    uint8_t Byte() {
-        if (m_n == 0) {
-            return 0;
-        }
-        --m_n;
-        return *m_p++;
-    }
-    const uint8_t* Data() const { return m_p; }
-    size_t Left() const { return m_n; }
-
-private:
-    const uint8_t* m_p;
-    size_t m_n;
-};
+using Reader = VeltoFuzz::CByteReader;
 
 std::shared_ptr<CVeltoScriptedV4L2> Node() {
     static std::shared_ptr<CVeltoScriptedV4L2> node =

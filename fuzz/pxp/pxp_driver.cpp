@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "camera/v4l2_MXSPXPCtrl.h"
+#include "fuzz/common/velto_fuzz_bytes.h"
 #include "settings/velto_SC_screen.h"
 #include "settings/velto_SC_setting.h"
 #include "sim/sim_board.h"
@@ -34,23 +35,7 @@ int ScreenMetric(int index) {
     return static_cast<int>(index == 0 ? g_screen.width : g_screen.height);
 }
 
-class Reader {
-public:
-    Reader(const uint8_t* data, size_t size) : m_p(data), m_n(size) {}
-    uint8_t Byte() {
-        if (m_n == 0) {
-            return 0;
-        }
-        --m_n;
-        return *m_p++;
-    }
-    const uint8_t* Data() const { return m_p; }
-    size_t Left() const { return m_n; }
-
-private:
-    const uint8_t* m_p;
-    size_t m_n;
-};
+using Reader = VeltoFuzz::CByteReader;
 
 std::shared_ptr<CVeltoScriptedV4L2> Node() {
     static std::shared_ptr<CVeltoScriptedV4L2> node =
