@@ -305,7 +305,9 @@ TEST_F(PlayerTest, VideoPlaysPausesResumesAndEnds) {
     EXPECT_TRUE(pxpShown);
     // What the viewer sees there is the frame on the overlay, a mid grey.
     EXPECT_TRUE(Near(overlay, StillColour((int)playing.pos), 24)) << std::hex << overlay;
-    EXPECT_EQ(overlay, composed);
+    // The screen composes the overlay plane; the PXP may have shown the next
+    // frame (one grey step on) between the two reads.
+    EXPECT_TRUE(Near(overlay, composed, 8)) << std::hex << overlay << " " << composed;
     EXPECT_GT(timeInkPlaying, 10);
     // Paused: the last frame as a still picture, the overlay off.
     EXPECT_EQ(PLAY_PAUSE, paused.status);
