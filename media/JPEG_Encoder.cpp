@@ -28,6 +28,16 @@ void my_error_exit(j_common_ptr cinfo) {
     longjmp(err->setjmp_buffer, 1);
 }
 
+// The settings both encodes share: RGB rows of width x height at quality.
+void SetPicture(jpeg_compress_struct& cinfo, int width, int height, int quality) {
+    cinfo.image_width = width;
+    cinfo.image_height = height;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+}
+
 // Everything between setjmp and the jumps lives here, so no local of the
 // caller is modified after setjmp (which would leave it indeterminate).
 int Compress(FILE* file, unsigned char* rgb, int width, int height, int quality,
@@ -44,12 +54,7 @@ int Compress(FILE* file, unsigned char* rgb, int width, int height, int quality,
     // library); a fixed number would refuse any other build of the library.
     jpeg_CreateCompress(&cinfo, JPEG_LIB_VERSION, sizeof(cinfo));
     jpeg_stdio_dest(&cinfo, file);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
+    SetPicture(cinfo, width, height, quality);
     cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&cinfo, TRUE);
     // After the JFIF marker that jpeg_start_compress wrote.
@@ -113,12 +118,7 @@ void CompressToMemory(const unsigned char* rgb, int w, int h, int quality, unsig
     }
     jpeg_CreateCompress(&cinfo, JPEG_LIB_VERSION, sizeof(cinfo));
     jpeg_mem_dest(&cinfo, out, outSize);
-    cinfo.image_width = w;
-    cinfo.image_height = h;
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
+    SetPicture(cinfo, w, h, quality);
     cinfo.write_JFIF_header = FALSE;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {

@@ -7,9 +7,11 @@
 // photos are as the device writes them, with an EXIF preview, and the same
 // pictures without it (/3 .. /5), as pictures from elsewhere may be.
 #include <benchmark/benchmark.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
+#include "bench/bench_ratio_reporter.h"
 
 #include <jpeglib.h>
 
@@ -244,25 +246,6 @@ BENCHMARK(BM_JpegPage_InitPicList)->Unit(benchmark::kMillisecond)->DenseRange(0,
 BENCHMARK(BM_JpegPage_InitAndPaint)->Unit(benchmark::kMillisecond)->DenseRange(0, 5);
 BENCHMARK(BM_JpegPage_FullDecodeShrink)->Unit(benchmark::kMillisecond)->DenseRange(0, 2);
 BENCHMARK(BM_JpegPage_EntropyOnly)->Unit(benchmark::kMillisecond)->DenseRange(0, 2);
-
-class CRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) {
-            m_times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Ratio(const std::string& ours, const std::string& base) {
-        auto a = m_times.find(ours), b = m_times.find(base);
-        if (a != m_times.end() && b != m_times.end() && b->second > 0) {
-            printf("  %-28s / %-28s = %6.2f\n", ours.c_str(), base.c_str(), a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 

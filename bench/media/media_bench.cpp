@@ -12,12 +12,14 @@
 //     index rebuilt.
 // Run in a scratch directory: files are written to the working directory.
 #include <benchmark/benchmark.h>
+
 #include <fcntl.h>
 #include <jpeglib.h>
 #include <libyuv.h>
 #include <stdio.h>
 #include <string.h>
 #include <unistd.h>
+#include "bench/bench_ratio_reporter.h"
 
 #include <map>
 #include <string>
@@ -303,26 +305,6 @@ BENCHMARK(BM_Ours_AviWrite)->Unit(benchmark::kMillisecond)->Iterations(4);
 BENCHMARK(BM_RawWrite_AviWrite)->Unit(benchmark::kMillisecond)->Iterations(4);
 BENCHMARK(BM_AviOpen4G_Index)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AviOpen4G_Rebuilt)->Unit(benchmark::kMillisecond);
-
-// Console output as usual, plus the table of ratios.
-class CRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs) {
-            m_times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Ratio(const std::string& ours, const std::string& base) {
-        auto a = m_times.find(ours), b = m_times.find(base);
-        if (a != m_times.end() && b != m_times.end() && b->second > 0) {
-            printf("  %-28s / %-28s = %6.2f\n", ours.c_str(), base.c_str(), a->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
 
 }  // namespace
 
