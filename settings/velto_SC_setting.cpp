@@ -158,22 +158,59 @@ bool WriteEntry(CVeltoXMLFile& file, bool bLoaded, const std::string& strSection
     return Commit(file);
 }
 
-bool WriteText(CVeltoXMLFile& file, bool bLoaded, const std::string& strSection,
-               const std::string& strShortName, int nTextID, const std::string& strText) {
+// Puts text nTextID of language strShortName into the document (see
+// WritableEntry); *pChanged tells whether the document changed. False only
+// without a root.
+bool PutText(CVeltoXMLFile& file, bool bLoaded, const std::string& strSection,
+             const std::string& strShortName, int nTextID, const std::string& strText,
+             bool* pChanged) {
     bool bCreated = false;
     XMLElement* pLanguage = WritableEntry(file, bLoaded, strSection, strShortName, &bCreated);
     if (pLanguage == nullptr) {
         return false;
     }
     XMLElement* pText = FindText(pLanguage, nTextID);
+    *pChanged = true;
     if (pText == nullptr) {
         pLanguage->InsertEndChild(NewText(file.Doc(), nTextID, strText));
     } else if (AttributeIs(pText, "string", strText)) {
-        return true;
+        *pChanged = false;
     } else {
         pText->SetAttribute("string", strText.c_str());
     }
-    return Commit(file);
+    return true;
+}
+
+bool WriteText(CVeltoXMLFile& file, bool bLoaded, const std::string& strSection,
+               const std::string& strShortName, int nTextID, const std::string& strText) {
+    bool bChanged = false;
+    if (!PutText(file, bLoaded, strSection, strShortName, nTextID, strText, &bChanged)) {
+        return false;
+    }
+    return bChanged ? Commit(file) : true;
+}
+
+// Text nTextID of language strShortName in a loaded file whose readable root
+// is pRoot. A missing text, or one without its string, is put into the
+// document with strDefault, which is returned; *pChanged is set then.
+std::string TextOrDefault(CVeltoSCSetting& setting, CVeltoXMLFile& file, XMLElement* pRoot,
+                          const std::string& strShortName, int nTextID,
+                          const std::string& strDefault, bool* pChanged) {
+    XMLElement* pLanguage = setting.GetXMLSubItemFirstChildElement(pRoot, kLanguages, strShortName);
+    XMLElement* pText = pLanguage != nullptr ? FindText(pLanguage, nTextID) : nullptr;
+    if (pText == nullptr) {
+        bool bChanged = false;
+        PutText(file, true, kLanguages, strShortName, nTextID, strDefault, &bChanged);
+        *pChanged = *pChanged || bChanged;
+        return strDefault;
+    }
+    const char* szText = pText->Attribute("string");
+    if (szText != nullptr) {
+        return szText;
+    }
+    pText->SetAttribute("string", strDefault.c_str());
+    *pChanged = true;
+    return strDefault;
 }
 
 }  // namespace
@@ -214,10 +251,23 @@ void CVeltoSCSetting::CheckXMLConfFile() {
         SaveXMLSettingItem("language", "en");
     }
 
+    // The same as a lookup of every built-in text, but the file is parsed
+    // once and saved at most once: some forty parses and saves made the
+    // start slow on the board's flash.
+    CVeltoXMLFile file(kConfFile);
+    XMLElement* pRoot = ReadableRoot(file);
+    if (pRoot == nullptr) {
+        return;  // lookups would find nothing and write nothing
+    }
+    bool bChanged = false;
     size_t nCount = 0;
     const Velto::BuiltinText* pTexts = Velto::GetBuiltinTexts(&nCount);
     for (size_t i = 0; i < nCount; ++i) {
-        GetXMLConfLangItemVal(pTexts[i].szShortName, pTexts[i].nTextID, pTexts[i].szText);
+        TextOrDefault(*this, file, pRoot, pTexts[i].szShortName, pTexts[i].nTextID,
+                      pTexts[i].szText, &bChanged);
+    }
+    if (bChanged) {
+        Commit(file);
     }
 }
 
@@ -274,19 +324,13 @@ std::string CVeltoSCSetting::GetXMLConfLangItemVal(const std::string& strShortNa
     if (pRoot == nullptr) {
         return std::string();
     }
-    XMLElement* pLanguage = GetXMLSubItemFirstChildElement(pRoot, kLanguages, strShortName);
-    XMLElement* pText = pLanguage != nullptr ? FindText(pLanguage, nTextID) : nullptr;
-    if (pText == nullptr) {
-        WriteText(file, true, kLanguages, strShortName, nTextID, strDefault);
-        return strDefault;
+    bool bChanged = false;
+    std::string strText =
+        TextOrDefault(*this, file, pRoot, strShortName, nTextID, strDefault, &bChanged);
+    if (bChanged) {
+        Commit(file);
     }
-    const char* szText = pText->Attribute("string");
-    if (szText != nullptr) {
-        return szText;
-    }
-    pText->SetAttribute("string", strDefault.c_str());
-    Commit(file);
-    return strDefault;
+    return strText;
 }
 
 std::string CVeltoSCSetting::GetXMLConfSettingsItemVal(const std::string& strKey,

@@ -48,7 +48,8 @@ public:
     // asks for a text. Same as CheckXMLConfFile.
     void InitConfigFile();
     // Reads the colour choice, the language list and the current language,
-    // and writes every missing built-in text into the file.
+    // and writes every missing built-in text into the file: the same result
+    // as a lookup of each, with one parse and at most one save.
     void CheckXMLConfFile();
 
     // Id of the current language.

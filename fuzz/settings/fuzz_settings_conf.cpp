@@ -49,34 +49,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PutFile("veltoscconf.xml", data, size);
     unlink("veltoscconf.xml.bad");
     const bool loadable = CVeltoXMLFile("veltoscconf.xml").Load();
+    // Every operation loads the whole file and most save it, so an input
+    // runs the start-up check and one group of the operations after it; the
+    // group follows from the size, which mutations change all the time.
+    const size_t group = size % 4;
 
     CFuzzSetting setting;
-    setting.InitLanguageList();
-    setting.GetXMLConfSettingsItemVal("language", "en");
-    setting.GetXMLConfLangItemVal("en", TEXT_ID_YES, "Yes");
-
-    // The first operations saw the bytes as given; now the full start-up. A
-    // file the store cannot load takes the same repair path whatever its
-    // bytes (the defaults replace it), at the cost of some fifty loads and
-    // saves: files of a byte or none keep that path covered.
-    PutFile("veltoscconf.xml", data, size);
+    if (group == 0) {
+        // The bytes as given, before the start-up check repairs them.
+        setting.InitLanguageList();
+        setting.GetXMLConfSettingsItemVal("language", "en");
+        setting.GetXMLConfLangItemVal("en", TEXT_ID_YES, "Yes");
+        PutFile("veltoscconf.xml", data, size);
+    }
+    // A file the store cannot load takes the same repair path whatever its
+    // bytes (the defaults replace it): files of a byte or none keep that
+    // path covered.
     if (loadable || size <= 1) {
         setting.InitConfigFile();
     }
-    LanguageList list;
-    setting.CopyLanguageList(list);
-    // The first and the last language: every one more would only repeat
-    // the same load, save and lookup of the whole file.
-    for (auto it = list.begin(); it != list.end(); ++it) {
-        if (it != list.begin() && std::next(it) != list.end()) {
-            continue;
+    if (group == 1) {
+        LanguageList list;
+        setting.CopyLanguageList(list);
+        // The first and the last language: every one more would only repeat
+        // the same load, save and lookup of the whole file.
+        for (auto it = list.begin(); it != list.end(); ++it) {
+            if (it != list.begin() && std::next(it) != list.end()) {
+                continue;
+            }
+            setting.SetLanguage(static_cast<int>(it->first));
+            setting.GetXMLConfLangItemVal(TEXT_ID_MEDIA, "Media");
         }
-        setting.SetLanguage(static_cast<int>(it->first));
-        setting.GetXMLConfLangItemVal(TEXT_ID_MEDIA, "Media");
+    } else if (group == 2) {
+        setting.SetColorful(!setting.GetColorful());
+        setting.SaveXMLSettingItem("count", -1);
+    } else if (group == 3) {
+        setting.SaveXMLConfItemVal("Languages", "xx", TEXT_ID_NO, "No");
+        setting.GetXMLConfLangItemVal(-1, TEXT_ID_NO, "No");
     }
-    setting.SetColorful(!setting.GetColorful());
-    setting.SaveXMLSettingItem("count", -1);
-    setting.SaveXMLConfItemVal("Languages", "xx", TEXT_ID_NO, "No");
-    setting.GetXMLConfLangItemVal(-1, TEXT_ID_NO, "No");
     return 0;
 }

@@ -327,3 +327,56 @@ TEST_F(SettingsTest, ForeignRootReadsEmptyButTakesWrites) {
 }
 
 }  // namespace
+
+// The start-up check parses once and saves once; it must leave the same file
+// as asking for every built-in text one lookup at a time, also on files
+// where readers and writers look in different places.
+TEST_F(SettingsTest, StartUpCheckEqualsOneLookupPerBuiltinText) {
+    const std::string en = "<Languages name=\"en\" fullname=\"English\" id=\"0\">";
+    const std::vector<std::string> files = {
+        MakeConf("", ""),
+        MakeConf("", en + "<StringTable ID=\"10001\"/><StringTable ID=\"10002\" string=\"S\"/>" +
+                         "</Languages>"),
+        // Two language sections: lookups read the last, writes go to the first.
+        MakeConf("", en + "</Languages></Item><Item name=\"Languages\">" + en +
+                         "<StringTable ID=\"10003\" string=\"x\"/></Languages>"),
+        // A first root that is not the readers': writes land in it.
+        "<Other/>\n<Velto><Item name=\"Languages\">" + en + "</Languages></Item></Velto>",
+        "<Other><Item name=\"Languages\"/></Other>",
+        // Duplicate and malformed ids.
+        MakeConf("", en +
+                         "<StringTable ID=\"+10004\" string=\"a\"/>"
+                         "<StringTable ID=\"10004 \" string=\"b\"/></Languages>" +
+                         en + "</Languages>"),
+        ShippedFile(),
+    };
+    size_t count = 0;
+    const Velto::BuiltinText* builtin = Velto::GetBuiltinTexts(&count);
+    for (const std::string& file : files) {
+        PutConf(file);
+        CTestSetting checked;
+        checked.InitConfigFile();
+        const std::string once = Conf();
+        const int language = checked.GetLanguage();
+
+        PutConf(file);
+        CTestSetting looked;
+        looked.InitConfigFile();  // settings and language as the check leaves them
+        PutConf(file);
+        looked.GetColorful();
+        if (looked.GetXMLConfSettingsItemVal("language", "en") != "en" && language == 0) {
+            looked.SaveXMLSettingItem("language", "en");
+        }
+        for (size_t i = 0; i < count; ++i) {
+            looked.GetXMLConfLangItemVal(builtin[i].szShortName, builtin[i].nTextID,
+                                         builtin[i].szText);
+        }
+        EXPECT_EQ(Conf(), once) << file;
+
+        // Nothing left to add: a second check does not save.
+        ino_t inode = ConfInode();
+        CTestSetting again;
+        again.InitConfigFile();
+        EXPECT_EQ(inode, ConfInode()) << file;
+    }
+}
