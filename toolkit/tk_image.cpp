@@ -15,6 +15,7 @@
 
 #include "platform/velto_board.h"
 #include "toolkit/tk_gdi.h"
+#include "toolkit/tk_image.h"
 #include "toolkit/tk_jpeg_head.h"
 #include "toolkit/tk_state.h"
 #include "toolkit/tk_surface.h"
@@ -24,10 +25,7 @@ using namespace VeltoTk;
 namespace {
 
 constexpr size_t kMaxImageFile = 32u << 20;
-// The device's own pictures are 640 x 480; a side of 2048 bounds one decode
-// at 16 MiB, which the board can spare, where a crafted file of 8192 x 8192
-// would ask for 256 MiB.
-constexpr int kMaxDimension = 2048;
+int g_nMaxDimension = 2048;
 
 // An APP1 marker holds at most 64 KiB and follows SOI and the JFIF marker;
 // a little more takes in the frame header after it, whose size the preview
@@ -60,7 +58,7 @@ PSD DecodePng(const uint8_t* data, size_t size) {
     if (!png_image_begin_read_from_memory(&img, data, size)) {
         return nullptr;
     }
-    if ((int)img.width > kMaxDimension || (int)img.height > kMaxDimension) {
+    if ((int)img.width > g_nMaxDimension || (int)img.height > g_nMaxDimension) {
         png_image_free(&img);
         return nullptr;
     }
@@ -95,6 +93,61 @@ int GifRead(GifFileType* gif, GifByteType* buf, int len) {
     return (int)n;
 }
 
+// Reads the first picture of an open GIF file and the graphics control
+// block before it. Only that frame is ever shown, so an animation's other
+// frames are not decoded, and the frame's size is checked before its lines
+// are allocated (a frame header may claim 65535 x 65535).
+bool ReadFirstGifFrame(GifFileType* gif, std::vector<GifPixelType>& raster,
+                       GraphicsControlBlock& gcb) {
+    GifRecordType type;
+    while (DGifGetRecordType(gif, &type) == GIF_OK) {
+        if (type == TERMINATE_RECORD_TYPE) {
+            return false;
+        }
+        if (type == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* ext = nullptr;
+            if (DGifGetExtension(gif, &code, &ext) != GIF_OK) {
+                return false;
+            }
+            if (code == GRAPHICS_EXT_FUNC_CODE && ext != nullptr) {
+                DGifExtensionToGCB(ext[0], ext + 1, &gcb);
+            }
+            while (ext != nullptr) {
+                if (DGifGetExtensionNext(gif, &ext) != GIF_OK) {
+                    return false;
+                }
+            }
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) != GIF_OK) {
+            return false;
+        }
+        const GifImageDesc& d = gif->Image;
+        if (d.Width <= 0 || d.Height <= 0 || d.Width > g_nMaxDimension ||
+            d.Height > g_nMaxDimension) {
+            return false;
+        }
+        raster.assign((size_t)d.Width * d.Height, 0);
+        // Interlaced lines come in four passes: every 8th from 0, every 8th
+        // from 4, every 4th from 2, every 2nd from 1.
+        static const int kStart[] = {0, 4, 2, 1};
+        static const int kStep[] = {8, 8, 4, 2};
+        const int passes = d.Interlace ? 4 : 1;
+        for (int pass = 0; pass < passes; ++pass) {
+            const int first = d.Interlace ? kStart[pass] : 0;
+            const int step = d.Interlace ? kStep[pass] : 1;
+            for (int y = first; y < d.Height; y += step) {
+                if (DGifGetLine(gif, &raster[(size_t)y * d.Width], d.Width) != GIF_OK) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
 PSD DecodeGif(const uint8_t* data, size_t size) {
     GifSource src{data, size, 0};
     int err = 0;
@@ -103,16 +156,15 @@ PSD DecodeGif(const uint8_t* data, size_t size) {
         return nullptr;
     }
     PSD psd = nullptr;
-    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0 && gif->SWidth > 0 && gif->SHeight > 0 &&
-        gif->SWidth <= kMaxDimension && gif->SHeight <= kMaxDimension) {
-        SavedImage& frame = gif->SavedImages[0];
-        ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
-        GraphicsControlBlock gcb;
-        gcb.TransparentColor = NO_TRANSPARENT_COLOR;
-        DGifSavedExtensionToGCB(gif, 0, &gcb);
+    std::vector<GifPixelType> raster;
+    GraphicsControlBlock gcb;
+    gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+    if (gif->SWidth > 0 && gif->SHeight > 0 && gif->SWidth <= g_nMaxDimension &&
+        gif->SHeight <= g_nMaxDimension && ReadFirstGifFrame(gif, raster, gcb)) {
+        const GifImageDesc& d = gif->Image;
+        ColorMapObject* map = d.ColorMap ? d.ColorMap : gif->SColorMap;
         psd = map ? NewSurface(gif->SWidth, gif->SHeight) : nullptr;
         if (psd) {
-            const GifImageDesc& d = frame.ImageDesc;
             bool transparent = gcb.TransparentColor != NO_TRANSPARENT_COLOR;
             uint32_t bg = transparent ? 0u : 0xFF000000u;
             for (int y = 0; y < psd->yres; ++y) {
@@ -129,7 +181,7 @@ PSD DecodeGif(const uint8_t* data, size_t size) {
                     if (px < 0 || px >= psd->xres) {
                         continue;
                     }
-                    int idx = frame.RasterBits[(size_t)y * d.Width + x];
+                    int idx = raster[(size_t)y * d.Width + x];
                     if (transparent && idx == gcb.TransparentColor) {
                         continue;
                     }
@@ -189,9 +241,9 @@ PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight,
     jpeg_read_header(&cinfo, TRUE);
     // Checked before decompression starts: a progressive file has its whole
     // coefficient buffer allocated there, whatever the output scale.
-    if ((int)cinfo.image_width > kMaxDimension || (int)cinfo.image_height > kMaxDimension) {
+    if ((int)cinfo.image_width > g_nMaxDimension || (int)cinfo.image_height > g_nMaxDimension) {
         printf("Error: a JPEG picture of %u x %u is larger than %d pixels a side\n",
-               (unsigned)cinfo.image_width, (unsigned)cinfo.image_height, kMaxDimension);
+               (unsigned)cinfo.image_width, (unsigned)cinfo.image_height, g_nMaxDimension);
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
     }
@@ -222,7 +274,7 @@ PSD DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight,
         }
     }
     jpeg_start_decompress(&cinfo);
-    if ((int)cinfo.output_width > kMaxDimension || (int)cinfo.output_height > kMaxDimension ||
+    if ((int)cinfo.output_width > g_nMaxDimension || (int)cinfo.output_height > g_nMaxDimension ||
         cinfo.output_components != 3) {
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
@@ -277,6 +329,14 @@ PSD DecodeImage(const uint8_t* data, size_t size, const char** kind, int minWidt
 }
 
 }  // namespace
+
+void VeltoTk::SetImageSideLimit(int nPixels) {
+    g_nMaxDimension = nPixels;
+}
+
+int VeltoTk::ImageSideLimit() {
+    return g_nMaxDimension;
+}
 
 namespace {
 

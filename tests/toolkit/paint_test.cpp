@@ -204,6 +204,55 @@ TEST_F(PaintTest, GifTransparencyAndPaletteAreHonoured) {
     img->FreeMemGC(img);
 }
 
+// Only the first frame is decoded: interlaced lines land in their rows, a
+// damaged later frame does not cost the picture, and a frame header claiming
+// more than the limit is refused before its lines are allocated.
+TEST_F(PaintTest, GifFirstFrameIsReadLineByLine) {
+    int err = 0;
+    GifFileType* gif = EGifOpenFileName("anim.gif", false, &err);
+    ASSERT_TRUE(gif);
+    GifColorType colours[8];
+    for (int i = 0; i < 8; ++i) {
+        colours[i] = GifColorType{GifByteType(i * 30), GifByteType(255 - i * 30), 7};
+    }
+    ColorMapObject* map = GifMakeMapObject(8, colours);
+    EGifPutScreenDesc(gif, 2, 8, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, 2, 8, true, nullptr);
+    // Interlaced order: row 0, 4, then 2, 6, then the odd rows.
+    for (int y : {0, 4, 2, 6, 1, 3, 5, 7}) {
+        GifPixelType line[2] = {GifPixelType(y), GifPixelType(y)};
+        EGifPutLine(gif, line, 2);
+    }
+    EGifPutImageDesc(gif, 0, 0, 2, 8, false, nullptr);
+    for (int y = 0; y < 8; ++y) {
+        GifPixelType line[2] = {0, 0};
+        EGifPutLine(gif, line, 2);
+    }
+    EGifCloseFile(gif, &err);
+    GifFreeMapObject(map);
+    std::ifstream in("anim.gif", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The second frame cut short: the first is still the picture.
+    std::ofstream("cut2.gif", std::ios::binary) << bytes.substr(0, bytes.size() - 6);
+
+    for (const char* name : {"anim.gif", "cut2.gif"}) {
+        PSD img = GdLoadImageFromFile(name, 0);
+        ASSERT_TRUE(img) << name;
+        for (int y = 0; y < 8; ++y) {
+            EXPECT_EQ(0xFF000000u | uint32_t(y * 30) << 16 | uint32_t(255 - y * 30) << 8 | 7u,
+                      VeltoTk::Row32(img, y)[1])
+                << name << " row " << y;
+        }
+        img->FreeMemGC(img);
+    }
+
+    // 2 x 1 screen, one frame of 65535 x 65535 with a few bytes of data.
+    const unsigned char huge[] = {'G',  'I',  'F',  '8',  '9', 'a', 2,   0,    1,    0, 0x80, 0,
+                                  0,    0,    0,    0,    255, 255, 255, 0x2C, 0,    0, 0,    0,
+                                  0xFF, 0xFF, 0xFF, 0xFF, 0,   2,   2,   0x4C, 0x01, 0, 0x3B};
+    EXPECT_EQ(nullptr, GdLoadImageFromMemory(huge, sizeof huge));
+}
+
 TEST_F(PaintTest, MissingOrDamagedImagesGiveNullAndDrawNothing) {
     EXPECT_EQ(nullptr, GdLoadImageFromFile("img/none.gif", 0));
     EXPECT_EQ(nullptr, GdLoadImageFromFile(nullptr, 0));
