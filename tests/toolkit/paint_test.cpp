@@ -251,6 +251,17 @@ TEST_F(PaintTest, GifFirstFrameIsReadLineByLine) {
                                   0,    0,    0,    0,    255, 255, 255, 0x2C, 0,    0, 0,    0,
                                   0xFF, 0xFF, 0xFF, 0xFF, 0,   2,   2,   0x4C, 0x01, 0, 0x3B};
     EXPECT_EQ(nullptr, GdLoadImageFromMemory(huge, sizeof huge));
+
+    // Inputs the fuzzer kept (tests/toolkit/image_regressions): GIFs whose
+    // frame header claims some 2 GiB once took seconds to allocate and free.
+    const std::string dir = std::string(VELTO_SOURCE_DIR) + "/tests/toolkit/image_regressions";
+    for (const char* name : {"gif-frame-2gib", "gif-frame-2gib-slow"}) {
+        std::ifstream kept(dir + "/" + name, std::ios::binary);
+        std::string b((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(b.empty()) << name;
+        EXPECT_EQ(nullptr, GdLoadImageFromMemory(b.data(), b.size())) << name;
+        EXPECT_EQ(nullptr, GdLoadImageFromMemoryAtLeast(b.data(), b.size(), 94, 68)) << name;
+    }
 }
 
 TEST_F(PaintTest, MissingOrDamagedImagesGiveNullAndDrawNothing) {
