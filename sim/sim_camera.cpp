@@ -23,6 +23,7 @@
 #include "sim/sim_board.h"
 #include "sim/sim_camera_control.h"
 #include "sim/sim_camera_scene.h"
+#include "sim/sim_mmap_buffers.h"
 
 namespace {
 
@@ -112,11 +113,6 @@ uint32_t NearestRate(uint32_t numerator, uint32_t denominator) {
     return best;
 }
 
-size_t PageRound(size_t n) {
-    size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    return (n + page - 1) / page * page;
-}
-
 int Fail(int err) {
     errno = err;
     return -1;
@@ -129,7 +125,8 @@ public:
         : m_pDevice(std::move(device)),
           m_strRoot(std::move(root)),
           m_strIdentity(std::move(identity)),
-          m_bNonBlocking(nonBlocking) {
+          m_bNonBlocking(nonBlocking),
+          m_mem("velto-sim-camera", [this](int delta) { m_pDevice->CountMapping(delta); }) {
         m_pDevice->CountHandle(1);
         // A head that has no YUYV starts in the format it has.
         m_nFourcc = Faults().mjpegOnly ? V4L2_PIX_FMT_MJPEG : V4L2_PIX_FMT_YUYV;
@@ -202,64 +199,27 @@ public:
             return MAP_FAILED;
         }
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (!(flags & MAP_SHARED)) {
-            errno = EINVAL;
-            return MAP_FAILED;
-        }
-        for (size_t i = 0; i < m_buffers.size(); ++i) {
-            Buffer& b = m_buffers[i];
-            if (static_cast<off_t>(Cookie(i)) != offset) {
-                continue;
-            }
-            if (length == 0 || length > b.mapLength) {
-                errno = EINVAL;
-                return MAP_FAILED;
-            }
-            void* p = ::mmap(addr, length, prot, flags, b.memfd, 0);
-            if (p != MAP_FAILED) {
-                b.userMaps[p] = length;
-                m_pDevice->CountMapping(1);
-            }
-            return p;
-        }
-        errno = EINVAL;
-        return MAP_FAILED;
+        return m_mem.Map(addr, length, prot, flags, offset);
     }
 
     void OnMunmap(void* addr, size_t length) override {
         std::lock_guard<std::mutex> lock(m_mutex);
-        for (Buffer& b : m_buffers) {
-            if (b.userMaps.erase(addr) != 0) {
-                m_pDevice->CountMapping(-1);
-                return;
-            }
-        }
-        for (auto it = m_orphanMaps.begin(); it != m_orphanMaps.end(); ++it) {
-            if (*it == addr) {
-                m_orphanMaps.erase(it);
-                m_pDevice->CountMapping(-1);
-                return;
-            }
-        }
+        m_mem.Unmapped(addr);
     }
 
 private:
     enum class State { Dequeued, Queued, Filling, Done };
 
+    // What the driver knows of a buffer beside its memory.
     struct Buffer {
-        int memfd = -1;
-        uint8_t* pixels = nullptr;  // the driver's own mapping
-        size_t mapLength = 0;
         State state = State::Dequeued;
         uint32_t sequence = 0;
         uint32_t bytesused = 0;
         bool error = false;  // filled with a transmission error
         struct timeval timestamp = {0, 0};
-        std::map<void*, size_t> userMaps;
     };
 
     size_t FrameBytes() const { return static_cast<size_t>(m_nWidth) * m_nHeight * 2; }
-    size_t Cookie(size_t index) const { return index * PageRound(FrameBytes()); }
 
     VeltoSimCameraFaults Faults() const { return VeltoSimCameraReadFaults(m_strRoot); }
 
@@ -418,10 +378,8 @@ private:
         if (m_bStreaming) {
             return Fail(EBUSY);
         }
-        for (const Buffer& b : m_buffers) {
-            if (!b.userMaps.empty()) {
-                return Fail(EBUSY);  // buffers cannot be freed while mapped
-            }
+        if (m_mem.AnyMapped()) {
+            return Fail(EBUSY);  // buffers cannot be freed while mapped
         }
         FreeBuffersLocked();
         if (req->count == 0) {
@@ -429,28 +387,10 @@ private:
         }
         // As the UVC driver: what is asked, up to its limit; one when one is asked.
         uint32_t count = std::min(req->count, kMaxBuffers);
-        size_t length = PageRound(FrameBytes());
-        for (uint32_t i = 0; i < count; ++i) {
-            Buffer b;
-            b.memfd = memfd_create("velto-sim-camera", MFD_CLOEXEC);
-            if (b.memfd < 0 || ftruncate(b.memfd, static_cast<off_t>(length)) != 0) {
-                int err = errno;
-                if (b.memfd >= 0) {
-                    ::close(b.memfd);
-                }
-                FreeBuffersLocked();
-                return Fail(err == 0 ? ENOMEM : err);
-            }
-            void* p = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.memfd, 0);
-            if (p == MAP_FAILED) {
-                ::close(b.memfd);
-                FreeBuffersLocked();
-                return Fail(ENOMEM);
-            }
-            b.pixels = static_cast<uint8_t*>(p);
-            b.mapLength = length;
-            m_buffers.push_back(std::move(b));
+        if (int err = m_mem.Allocate(count, FrameBytes())) {
+            return Fail(err);
         }
+        m_buffers.assign(count, Buffer());
         req->count = count;
         return 0;
     }
@@ -462,7 +402,7 @@ private:
         buf->type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
         buf->memory = V4L2_MEMORY_MMAP;
         buf->length = static_cast<uint32_t>(FrameBytes());
-        buf->m.offset = static_cast<uint32_t>(Cookie(index));
+        buf->m.offset = static_cast<uint32_t>(m_mem.Offset(index));
         buf->field = V4L2_FIELD_NONE;
         buf->bytesused = b.bytesused;
         buf->sequence = b.sequence;
@@ -471,7 +411,7 @@ private:
         if (b.error) {
             buf->flags |= V4L2_BUF_FLAG_ERROR;
         }
-        if (!b.userMaps.empty()) {
+        if (m_mem.Mapped(index)) {
             buf->flags |= V4L2_BUF_FLAG_MAPPED;
         }
         if (b.state == State::Queued || b.state == State::Filling) {
@@ -647,7 +587,7 @@ private:
             b.state = State::Filling;
             uint32_t width = m_nWidth, height = m_nHeight, fourcc = m_nFourcc;
             VeltoSimSceneLook look = Look();
-            uint8_t* pixels = b.pixels;
+            uint8_t* pixels = m_mem.Pixels(index);
             bool spoiled = m_pDevice->TakeBadFrame(faults, sequence);
             lock.unlock();
             long fixed = m_pDevice->FixedFrame();
@@ -659,13 +599,13 @@ private:
                 // Cut short: the tail keeps what the buffer held before.
                 used = FrameBytes() / 2;
                 uint8_t* whole = new uint8_t[FrameBytes()];
-                VeltoSimDrawScene(whole, static_cast<int>(width), static_cast<int>(height),
-                                  shown, look);
+                VeltoSimDrawScene(whole, static_cast<int>(width), static_cast<int>(height), shown,
+                                  look);
                 memcpy(pixels, whole, used);
                 delete[] whole;
             } else {
-                VeltoSimDrawScene(pixels, static_cast<int>(width), static_cast<int>(height),
-                                  shown, look);
+                VeltoSimDrawScene(pixels, static_cast<int>(width), static_cast<int>(height), shown,
+                                  look);
                 if (spoiled) {
                     // Packets lost in the middle of the picture.
                     memset(pixels + FrameBytes() / 3, 0, FrameBytes() / 3);
@@ -796,17 +736,7 @@ private:
     }
 
     void FreeBuffersLocked() {
-        for (Buffer& b : m_buffers) {
-            if (b.pixels != nullptr) {
-                ::munmap(b.pixels, b.mapLength);
-            }
-            if (b.memfd >= 0) {
-                ::close(b.memfd);  // client mappings keep the memory alive
-            }
-            for (auto& m : b.userMaps) {
-                m_orphanMaps.push_back(m.first);
-            }
-        }
+        m_mem.Free();
         m_buffers.clear();
         m_queued.clear();
         m_done.clear();
@@ -831,7 +761,7 @@ private:
     std::vector<Buffer> m_buffers;
     std::deque<uint32_t> m_queued;
     std::deque<uint32_t> m_done;
-    std::vector<void*> m_orphanMaps;
+    CVeltoSimMmapBuffers m_mem;  // parallel to m_buffers
 };
 
 }  // namespace

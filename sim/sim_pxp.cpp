@@ -22,6 +22,7 @@
 #include "sim/sim_board.h"
 #include "sim/sim_files.h"
 #include "sim/sim_framebuffer.h"
+#include "sim/sim_mmap_buffers.h"
 
 const char kVeltoSimPxpNode[] = "/dev/video0";
 const char kVeltoSimPxpSysDir[] = "/sys/class/video4linux/video0";
@@ -40,11 +41,6 @@ const uint32_t kMaxSide = 2048;
 int Fail(int err) {
     errno = err;
     return -1;
-}
-
-size_t PageRound(size_t n) {
-    size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
-    return (n + page - 1) / page * page;
 }
 
 bool IsKnownFormat(uint32_t fourcc) {
@@ -207,7 +203,8 @@ public:
     CPxpHandle(std::shared_ptr<CVeltoSimPxp> device, bool nonBlocking)
         : m_pDevice(std::move(device)),
           m_state(m_pDevice->GetState()),
-          m_bNonBlocking(nonBlocking) {
+          m_bNonBlocking(nonBlocking),
+          m_mem("velto-sim-pxp", [this](int delta) { m_pDevice->CountMapping(delta); }) {
         m_pDevice->CountHandle(1);
     }
 
@@ -271,56 +268,21 @@ public:
 
     void* Mmap(void* addr, size_t length, int prot, int flags, off_t offset) override {
         std::lock_guard<std::mutex> lock(m_state.mutex);
-        if (!(flags & MAP_SHARED)) {
-            errno = EINVAL;
-            return MAP_FAILED;
-        }
-        for (size_t i = 0; i < m_buffers.size(); ++i) {
-            Buffer& b = m_buffers[i];
-            if (static_cast<off_t>(i * b.mapLength) != offset) {
-                continue;
-            }
-            if (length == 0 || length > b.mapLength) {
-                break;
-            }
-            void* p = ::mmap(addr, length, prot, flags, b.memfd, 0);
-            if (p != MAP_FAILED) {
-                b.userMaps.push_back(p);
-                m_pDevice->CountMapping(1);
-            }
-            return p;
-        }
-        errno = EINVAL;
-        return MAP_FAILED;
+        return m_mem.Map(addr, length, prot, flags, offset);
     }
 
     void OnMunmap(void* addr, size_t length) override {
         std::lock_guard<std::mutex> lock(m_state.mutex);
-        for (Buffer& b : m_buffers) {
-            auto it = std::find(b.userMaps.begin(), b.userMaps.end(), addr);
-            if (it != b.userMaps.end()) {
-                b.userMaps.erase(it);
-                m_pDevice->CountMapping(-1);
-                return;
-            }
-        }
-        auto it = std::find(m_orphanMaps.begin(), m_orphanMaps.end(), addr);
-        if (it != m_orphanMaps.end()) {
-            m_orphanMaps.erase(it);
-            m_pDevice->CountMapping(-1);
-        }
+        m_mem.Unmapped(addr);
     }
 
 private:
     enum class BufState { Dequeued, Queued, Active, Done };
 
+    // What the driver knows of a buffer beside its memory.
     struct Buffer {
-        int memfd = -1;
-        uint8_t* pixels = nullptr;  // the driver's own mapping
-        size_t mapLength = 0;
         BufState state = BufState::Dequeued;
         uint32_t sequence = 0;
-        std::vector<void*> userMaps;
     };
 
     int QueryCap(v4l2_capability* cap) {
@@ -372,7 +334,7 @@ private:
                 return 0;
             }
             // While buffers exist a new picture must still fit into them.
-            if (!m_buffers.empty() && pix.sizeimage > m_buffers[0].mapLength) {
+            if (!m_mem.Empty() && pix.sizeimage > m_mem.Length()) {
                 return Fail(EBUSY);
             }
             if (m_state.owner != nullptr && m_state.owner != this) {
@@ -561,35 +523,18 @@ private:
         if (m_bStreaming) {
             return Fail(EBUSY);
         }
-        for (const Buffer& b : m_buffers) {
-            if (!b.userMaps.empty()) {
-                return Fail(EBUSY);  // buffers cannot be freed while mapped
-            }
+        if (m_mem.AnyMapped()) {
+            return Fail(EBUSY);  // buffers cannot be freed while mapped
         }
         FreeBuffersLocked();
         if (req->count == 0) {
             return 0;
         }
         uint32_t count = std::min(req->count, kMaxBuffers);
-        size_t length = PageRound(m_state.pix.sizeimage);
-        for (uint32_t i = 0; i < count; ++i) {
-            Buffer b;
-            b.memfd = memfd_create("velto-sim-pxp", MFD_CLOEXEC);
-            void* p = MAP_FAILED;
-            if (b.memfd >= 0 && ftruncate(b.memfd, static_cast<off_t>(length)) == 0) {
-                p = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_SHARED, b.memfd, 0);
-            }
-            if (p == MAP_FAILED) {
-                if (b.memfd >= 0) {
-                    ::close(b.memfd);
-                }
-                FreeBuffersLocked();
-                return Fail(ENOMEM);
-            }
-            b.pixels = static_cast<uint8_t*>(p);
-            b.mapLength = length;
-            m_buffers.push_back(std::move(b));
+        if (m_mem.Allocate(count, m_state.pix.sizeimage) != 0) {
+            return Fail(ENOMEM);
         }
+        m_buffers.assign(count, Buffer());
         m_state.owner = this;
         req->count = count;
         return 0;
@@ -601,12 +546,12 @@ private:
         buf->index = index;
         buf->type = V4L2_BUF_TYPE_VIDEO_OUTPUT;
         buf->memory = V4L2_MEMORY_MMAP;
-        buf->length = static_cast<uint32_t>(b.mapLength);
-        buf->m.offset = static_cast<uint32_t>(index * b.mapLength);
+        buf->length = static_cast<uint32_t>(m_mem.Length());
+        buf->m.offset = static_cast<uint32_t>(m_mem.Offset(index));
         buf->bytesused = m_state.pix.sizeimage;
         buf->sequence = b.sequence;
         buf->field = V4L2_FIELD_NONE;
-        if (!b.userMaps.empty()) {
+        if (m_mem.Mapped(index)) {
             buf->flags |= V4L2_BUF_FLAG_MAPPED;
         }
         if (b.state == BufState::Queued || b.state == BufState::Active) {
@@ -756,7 +701,7 @@ private:
             job.hflip = m_state.hflip;
             job.vflip = m_state.vflip;
             bool visible = m_state.output == 0;
-            const uint8_t* pixels = b.pixels;
+            const uint8_t* pixels = m_mem.Pixels(index);
             lock.unlock();
             int screenW, screenH;
             ScreenSize(&screenW, &screenH);
@@ -780,17 +725,7 @@ private:
     }
 
     void FreeBuffersLocked() {
-        for (Buffer& b : m_buffers) {
-            if (b.pixels != nullptr) {
-                ::munmap(b.pixels, b.mapLength);
-            }
-            if (b.memfd >= 0) {
-                ::close(b.memfd);  // client mappings keep the memory alive
-            }
-            for (void* m : b.userMaps) {
-                m_orphanMaps.push_back(m);
-            }
-        }
+        m_mem.Free();
         m_buffers.clear();
         m_queued.clear();
         m_done.clear();
@@ -813,7 +748,7 @@ private:
     std::vector<Buffer> m_buffers;
     std::deque<uint32_t> m_queued;
     std::deque<uint32_t> m_done;
-    std::vector<void*> m_orphanMaps;
+    CVeltoSimMmapBuffers m_mem;  // parallel to m_buffers
 };
 
 }  // namespace
