@@ -3,19 +3,14 @@
 // test puts pictures and recordings on the medium, sends keys and checks
 // the page text, the arrows, the files left and the painted thumbnails.
 #include <png.h>
-#include <signal.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "camera/color.h"
@@ -25,7 +20,7 @@
 #include "sim/sim_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
-#include "support/sim_test.h"
+#include "support/veltosc_process_test.h"
 
 namespace {
 
@@ -131,30 +126,17 @@ void WriteBadIndexAvi(const std::string& path) {
     Spit(path, s);
 }
 
-class BrowserScenarioTest : public CVeltoSimBoardTest {
+class BrowserScenarioTest : public CVeltoscProcessTest {
 protected:
     void SetUp() override {
-        CVeltoSimBoardTest::SetUp();
-        const std::string bin = VELTO_BIN_DIR;
-        ASSERT_EQ(
-            0,
-            system(("cp -r '" + bin + "/img' '" + bin + "/fonts' '" + m_strRunDir + "'").c_str()));
-        WriteFile(m_strRunDir + "/veltoscconf.xml",
-                  ReadFile(VELTO_SOURCE_DIR "/assets/veltoscconf.xml"));
-        VeltoSim::MakeDirs(HostPath("/usr/velto/img"));
-        WriteFile(HostPath("/usr/velto/img/bye.png"),
-                  ReadFile(VELTO_SOURCE_DIR "/assets/usr_velto_img/bye.png"));
-        WriteFile(HostPath("/sim/virtual_clock"), "");
-        m_strRoot = m_strRunDir + "/board";
+        CVeltoscProcessTest::SetUp();
+        m_nStepMs = 100;
         m_strNand = HostPath("/media/nand");
         ASSERT_TRUE(initLut());
     }
 
     void TearDown() override {
-        if (m_nPid > 0) {
-            kill(m_nPid, SIGKILL);
-            waitpid(m_nPid, nullptr, 0);
-        }
+        Stop();
         // The screens and the program's log stay where a person can look.
         std::string keep = std::string(VELTO_BIN_DIR) + "/../test-screens/browser-" +
                            ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -162,119 +144,14 @@ protected:
         EXPECT_EQ(0, system(("cp '" + m_strRunDir + "'/*.png '" + m_strRunDir + "/veltosc.log' '" +
                              keep + "' 2>/dev/null; true")
                                 .c_str()));
-        CVeltoSimBoardTest::TearDown();
+        CVeltoscProcessTest::TearDown();
     }
 
-    void Start() {
-        m_nPid = fork();
-        ASSERT_GE(m_nPid, 0);
-        if (m_nPid == 0) {
-            std::string cmd = std::string("exec ") + VELTO_TEST_EMULATOR
-                              " " VELTO_BIN_DIR "/veltosc > veltosc.log 2>&1";
-            execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
+    // veltosc up and the camera's picture on screen.
+    void StartWithLiveView() {
+        Start();
         ASSERT_TRUE(Until([&] { return Visible("VeltoRecMode") && LiveView(); }, 8000))
             << "no live view";
-    }
-
-    // The screen as RGB bytes, empty when it can't be had.
-    std::vector<uint8_t> Screenshot(const std::string& name, png_image& img) {
-        std::string file = m_strRunDir + "/" + name + ".png";
-        img = png_image{};
-        img.version = PNG_IMAGE_VERSION;
-        if (Ask("screenshot " + file) != "OK" ||
-            !png_image_begin_read_from_file(&img, file.c_str())) {
-            return {};
-        }
-        img.format = PNG_FORMAT_RGB;
-        std::vector<uint8_t> px(PNG_IMAGE_SIZE(img));
-        if (!png_image_finish_read(&img, nullptr, px.data(), 0, nullptr)) {
-            return {};
-        }
-        return px;
-    }
-
-    // The camera's test scene shows many colours along the middle row.
-    bool LiveView() {
-        png_image img;
-        std::vector<uint8_t> px = Screenshot("live", img);
-        if (px.empty()) {
-            return false;
-        }
-        std::vector<uint32_t> seen;
-        const uint8_t* row = &px[(img.height / 2) * img.width * 3];
-        for (uint32_t x = 0; x < img.width; ++x) {
-            uint32_t c = row[3 * x] << 16 | row[3 * x + 1] << 8 | row[3 * x + 2];
-            if (std::find(seen.begin(), seen.end(), c) == seen.end()) {
-                seen.push_back(c);
-            }
-        }
-        return seen.size() >= 5;
-    }
-
-    bool Running() { return m_nPid > 0 && waitpid(m_nPid, nullptr, WNOHANG) == 0; }
-
-    std::string Ask(const std::string& request) {
-        std::string reply;
-        int rc =
-            VeltoSimControlRequest(VeltoSimControlSocketPath(m_strRunDir), request, reply, 15000);
-        return rc == 0 ? (reply.empty() ? "OK" : reply) : "";
-    }
-
-    void Key(const char* name) { ASSERT_EQ(Ask(std::string("key ") + name), "OK") << name; }
-
-    // Moves program time on in 100 ms steps until cond holds, giving the
-    // program's real-time threads a moment between the steps; false when
-    // limitMs of program time (or twice that in real time) have passed.
-    bool Until(const std::function<bool()>& cond, int limitMs) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * limitMs + 5000);
-        for (int t = 0; t <= limitMs || std::chrono::steady_clock::now() < end; t += 100) {
-            if (cond()) {
-                return true;
-            }
-            if (t > limitMs && std::chrono::steady_clock::now() >= end) {
-                break;
-            }
-            Advance(100);
-        }
-        return cond();
-    }
-
-    // Program time on by ms in steps of 100, each with a moment for the
-    // program to run what became due.
-    void Advance(int ms) {
-        for (int t = 0; t < ms; t += 100) {
-            Ask("advance 100");
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-    }
-
-    std::vector<std::string> Lines(const std::string& part) {
-        std::vector<std::string> out;
-        std::string tree = Ask("ui");
-        size_t at = 0;
-        while (at < tree.size()) {
-            size_t end = tree.find('\n', at);
-            if (end == std::string::npos) {
-                end = tree.size();
-            }
-            std::string line = tree.substr(at, end - at);
-            if (line.find(part) != std::string::npos) {
-                out.push_back(line);
-            }
-            at = end + 1;
-        }
-        return out;
-    }
-
-    bool Visible(const std::string& part) {
-        for (const std::string& l : Lines(part)) {
-            if (l.find(" visible") != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
     }
 
     // The innermost running screen's window text.
@@ -464,8 +341,6 @@ protected:
         return m_strNand + name;
     }
 
-    pid_t m_nPid = -1;
-    std::string m_strRoot;
     std::string m_strNand;
 };
 
@@ -477,7 +352,7 @@ TEST_F(BrowserScenarioTest, ChooserKindsPagesAndWrappingMoves) {
         ASSERT_TRUE(WriteJpeg(Photo(i), *colours[i % 4]));
     }
     ASSERT_TRUE(WriteAvi(m_strNand + "/20260101120000.avi", kBlue));
-    Start();
+    StartWithLiveView();
     OpenChooser();
 
     // Photos first; Right picks the videos: only the recording is listed.
@@ -543,7 +418,7 @@ TEST_F(BrowserScenarioTest, TwelveAndEightFilesAndDeleting) {
     for (int i = 1; i <= 12; ++i) {
         ASSERT_TRUE(WriteJpeg(Photo(i), kGreen));
     }
-    Start();
+    StartWithLiveView();
     OpenChooser();
     OpenExplorer("Photo");
     EXPECT_TRUE(PageIs("7 / 12"));
@@ -620,7 +495,7 @@ TEST_F(BrowserScenarioTest, TwelveAndEightFilesAndDeleting) {
 // all. Each time the no-files screen, and F1 goes back to the chooser.
 TEST_F(BrowserScenarioTest, NoFilesAndNoMedium) {
     ASSERT_TRUE(WriteAvi(m_strNand + "/20260101120000.avi", kBlue));
-    Start();
+    StartWithLiveView();
     OpenChooser();
     Key("ENTER");  // photos: none on the medium
     NoFilesBackToChooser();
@@ -668,7 +543,7 @@ TEST_F(BrowserScenarioTest, DamagedFilesGiveEmptyCells) {
     ASSERT_TRUE(WriteJpeg(Photo(2), kBlue));
     Spit(Photo(2), Slurp(Photo(2)).substr(0, 300));
     ASSERT_TRUE(WriteJpeg(Photo(3), kGreen));
-    Start();
+    StartWithLiveView();
     OpenChooser();
     Key("RIGHT");
     OpenExplorer("Video");

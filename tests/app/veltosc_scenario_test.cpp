@@ -3,16 +3,11 @@
 // time through the control channel (the camera head streams in real time,
 // as hardware does) and looks at the window tree, the screen, the files
 // and the commands the board ran.
-#include <png.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <regex>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,151 +18,12 @@
 #include "sim/sim_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
-#include "support/sim_test.h"
+#include "support/veltosc_process_test.h"
 
 namespace {
 
-class VeltoscScenarioTest : public CVeltoSimBoardTest {
+class VeltoscScenarioTest : public CVeltoscProcessTest {
 protected:
-    void SetUp() override {
-        CVeltoSimBoardTest::SetUp();
-        const std::string bin = VELTO_BIN_DIR;
-        ASSERT_EQ(
-            0,
-            system(("cp -r '" + bin + "/img' '" + bin + "/fonts' '" + m_strRunDir + "'").c_str()));
-        WriteFile(m_strRunDir + "/veltoscconf.xml",
-                  ReadFile(VELTO_SOURCE_DIR "/assets/veltoscconf.xml"));
-        VeltoSim::MakeDirs(HostPath("/usr/velto/img"));
-        WriteFile(HostPath("/usr/velto/img/bye.png"),
-                  ReadFile(VELTO_SOURCE_DIR "/assets/usr_velto_img/bye.png"));
-        WriteFile(HostPath("/sim/virtual_clock"), "");
-        m_strRoot = m_strRunDir + "/board";
-    }
-
-    void TearDown() override {
-        Stop();
-        CVeltoSimBoardTest::TearDown();
-    }
-
-    void Start() {
-        m_nPid = fork();
-        ASSERT_GE(m_nPid, 0);
-        if (m_nPid == 0) {
-            std::string cmd = std::string("exec ") + VELTO_TEST_EMULATOR
-                              " " VELTO_BIN_DIR "/veltosc > veltosc.log 2>&1";
-            execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ASSERT_TRUE(
-            WaitFor([&] { return Ask("ui").find("VeltoRecMode") != std::string::npos; }, 20000))
-            << "veltosc did not come up";
-    }
-
-    void Stop() {
-        if (m_nPid > 0) {
-            kill(m_nPid, SIGKILL);
-            waitpid(m_nPid, nullptr, 0);
-            m_nPid = -1;
-        }
-    }
-
-    bool Running() { return m_nPid > 0 && waitpid(m_nPid, nullptr, WNOHANG) == 0; }
-
-    // The program's answer to one control request, empty on error.
-    std::string Ask(const std::string& request) {
-        std::string reply;
-        int rc =
-            VeltoSimControlRequest(VeltoSimControlSocketPath(m_strRunDir), request, reply, 15000);
-        return rc == 0 ? (reply.empty() ? "OK" : reply) : "";
-    }
-
-    void Key(const char* name) { ASSERT_EQ(Ask(std::string("key ") + name), "OK") << name; }
-
-    // Moves the program's time on in 200 ms steps, giving the camera's
-    // real-time threads a moment between them.
-    void Advance(int ms) {
-        for (int done = 0; done < ms; done += 200) {
-            ASSERT_EQ(Ask("advance " + std::to_string(std::min(200, ms - done))), "OK");
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-    }
-
-    // Advances until cond holds; false after limitMs of program time.
-    bool AdvanceUntil(const std::function<bool()>& cond, int limitMs) {
-        for (int t = 0; t <= limitMs; t += 200) {
-            if (cond()) {
-                return true;
-            }
-            Advance(200);
-        }
-        return cond();
-    }
-
-    static bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!cond()) {
-            if (std::chrono::steady_clock::now() > end) {
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return true;
-    }
-
-    // One line of the window tree holding every part, or empty.
-    std::string UiLine(std::initializer_list<const char*> parts) {
-        std::string tree = Ask("ui");
-        size_t at = 0;
-        while (at < tree.size()) {
-            size_t end = tree.find('\n', at);
-            std::string line = tree.substr(at, end == std::string::npos ? end : end - at);
-            bool all = true;
-            for (const char* p : parts) {
-                all = all && line.find(p) != std::string::npos;
-            }
-            if (all) {
-                return line;
-            }
-            if (end == std::string::npos) {
-                break;
-            }
-            at = end + 1;
-        }
-        return "";
-    }
-
-    bool Visible(const char* cls, const char* text = "") {
-        std::string line = UiLine({cls, text});
-        return line.find(" visible") != std::string::npos;
-    }
-
-    // Distinct colours along the middle row of a screenshot: the test scene
-    // shows its colour bars, an empty screen one or two colours.
-    int MiddleRowColours() {
-        std::string file = m_strRunDir + "/shot.png";
-        if (Ask("screenshot " + file) != "OK") {
-            return -1;
-        }
-        png_image img{};
-        img.version = PNG_IMAGE_VERSION;
-        if (!png_image_begin_read_from_file(&img, file.c_str())) {
-            return -1;
-        }
-        img.format = PNG_FORMAT_RGB;
-        std::vector<uint8_t> px(PNG_IMAGE_SIZE(img));
-        if (!png_image_finish_read(&img, nullptr, px.data(), 0, nullptr)) {
-            return -1;
-        }
-        std::set<uint32_t> colours;
-        const uint8_t* row = &px[(img.height / 2) * img.width * 3];
-        for (uint32_t x = 0; x < img.width; ++x) {
-            colours.insert(row[3 * x] << 16 | row[3 * x + 1] << 8 | row[3 * x + 2]);
-        }
-        return static_cast<int>(colours.size());
-    }
-
-    bool LiveView() { return MiddleRowColours() >= 5; }
-
     std::vector<std::string> Files(const std::string& boardDir, const std::string& ext) {
         std::vector<std::string> out;
         std::string listing = MediaList(HostPath(boardDir));
@@ -191,9 +47,6 @@ protected:
         }
         return out;
     }
-
-    pid_t m_nPid = -1;
-    std::string m_strRoot;
 };
 
 TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
@@ -201,7 +54,7 @@ TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
     Start();
     // Live view, clock, battery gauge and picture mode with the pictures that
     // fit: (30000 - 2048) / 280.
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000)) << "no live picture";
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 8000)) << "no live picture";
     EXPECT_TRUE(Visible("VeltoDateTimeDisplay"));
     EXPECT_TRUE(Visible("VeltoPowerIcon"));
     EXPECT_TRUE(Visible("STATIC '99'")) << Ask("ui");
@@ -209,8 +62,8 @@ TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
 
     // A picture: the busy image, then a JPEG and live view again.
     Key("ENTER");
-    ASSERT_TRUE(AdvanceUntil([&] { return !Files("/media/nand", ".jpg").empty(); }, 6000));
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 6000)) << "live view did not return";
+    ASSERT_TRUE(Until([&] { return !Files("/media/nand", ".jpg").empty(); }, 6000));
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 6000)) << "live view did not return";
     std::vector<std::string> jpg = Files("/media/nand", ".jpg");
     ASSERT_EQ(jpg.size(), 1u);
     EXPECT_TRUE(std::regex_match(jpg[0], std::regex("[0-9A-F]{8}\\.jpg"))) << jpg[0];
@@ -238,8 +91,7 @@ TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
     // stops; F1 and F4 do nothing meanwhile.
     Key("F3");
     Key("ENTER");
-    ASSERT_TRUE(AdvanceUntil([&] { return Visible("VeltoImageDisplayer", "266 31"); }, 3000))
-        << Ask("ui");
+    ASSERT_TRUE(Until([&] { return Visible("VeltoImageDisplayer", "266 31"); }, 3000)) << Ask("ui");
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // frames, in real time
     Advance(1200);
     EXPECT_TRUE(Visible("STATIC '00:00:0")) << Ask("ui");
@@ -248,7 +100,7 @@ TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
     Advance(400);
     EXPECT_EQ(UiLine({"#dialog", "modal"}).find("Setup"), std::string::npos);
     Key("ENTER");
-    ASSERT_TRUE(AdvanceUntil([&] { return !Visible("VeltoImageDisplayer", "266 31"); }, 3000));
+    ASSERT_TRUE(Until([&] { return !Visible("VeltoImageDisplayer", "266 31"); }, 3000));
     std::vector<std::string> avi = Files("/media/nand", ".avi");
     ASSERT_EQ(avi.size(), 1u);
     std::string probe =
@@ -265,35 +117,34 @@ TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
 
     // F1 opens a screen over the live view and F1 closes it again.
     Key("F1");
-    ASSERT_TRUE(AdvanceUntil([&] { return !UiLine({"Setup"}).empty(); }, 2000)) << Ask("ui");
+    ASSERT_TRUE(Until([&] { return !UiLine({"Setup"}).empty(); }, 2000)) << Ask("ui");
     EXPECT_FALSE(Visible("VeltoRecMode"));
     Key("F1");
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView() && Visible("VeltoRecMode"); }, 8000));
+    ASSERT_TRUE(Until([&] { return LiveView() && Visible("VeltoRecMode"); }, 8000));
     EXPECT_TRUE(Running());
 }
 
 TEST_F(VeltoscScenarioTest, CardPcPowerOffAndCameraPlug) {
     Start();
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000));
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 8000));
 
     // The card's icon follows the card; pictures go to its DCIM folder.
     ASSERT_TRUE(VeltoSim::InsertSdCard(m_strRoot));
-    ASSERT_TRUE(AdvanceUntil([&] { return Visible("VeltoSDChecker"); }, 3000));
+    ASSERT_TRUE(Until([&] { return Visible("VeltoSDChecker"); }, 3000));
     Key("ENTER");
-    ASSERT_TRUE(
-        AdvanceUntil([&] { return !Files("/media/sd-mmcblk0p1/DCIM", ".jpg").empty(); }, 6000));
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 6000));
+    ASSERT_TRUE(Until([&] { return !Files("/media/sd-mmcblk0p1/DCIM", ".jpg").empty(); }, 6000));
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 6000));
 
     // Camera unplugged and plugged again: live view comes back.
     ASSERT_TRUE(VeltoSimCameraSetPlugged(m_strRoot, false));
-    ASSERT_TRUE(AdvanceUntil([&] { return !LiveView(); }, 6000));
+    ASSERT_TRUE(Until([&] { return !LiveView(); }, 6000));
     ASSERT_TRUE(VeltoSimCameraSetPlugged(m_strRoot, true));
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 12000)) << "no live view after replug";
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 12000)) << "no live view after replug";
 
     // A PC: the media go to the USB gadget while the USB screen is up, and
     // come back when the PC lets go.
     ASSERT_TRUE(VeltoSim::ConnectPc(m_strRoot, true));
-    ASSERT_TRUE(AdvanceUntil([&] { return !UiLine({"WarningBox"}).empty(); }, 3000));
+    ASSERT_TRUE(Until([&] { return !UiLine({"WarningBox"}).empty(); }, 3000));
     EXPECT_NE(Commands().find("/bin/echo  /dev/mmcblk0p1 > "
                               "/sys/devices/platform/fsl-usb2-udc/gadget/gadget-lun1/file\n"
                               "/bin/echo  /dev/loop0  > "
@@ -301,16 +152,16 @@ TEST_F(VeltoscScenarioTest, CardPcPowerOffAndCameraPlug) {
               std::string::npos)
         << Commands();
     ASSERT_TRUE(VeltoSim::ConnectPc(m_strRoot, false));
-    ASSERT_TRUE(AdvanceUntil([&] { return UiLine({"WarningBox"}).empty(); }, 8000));
+    ASSERT_TRUE(Until([&] { return UiLine({"WarningBox"}).empty(); }, 8000));
     EXPECT_NE(Commands().find("/bin/umount  -f   /media/nand\n/bin/mount -t vfat /dev/loop0  "
                               "/media/nand"),
               std::string::npos);
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 12000));
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 12000));
 
     // Power-off: the goodbye screen, once.
     ASSERT_TRUE(VeltoSim::RequestPowerOff(m_strRoot));
-    ASSERT_TRUE(AdvanceUntil([&] { return !UiLine({"WarningBox"}).empty(); }, 3000));
-    ASSERT_TRUE(AdvanceUntil([&] { return UiLine({"WarningBox"}).empty(); }, 8000));
+    ASSERT_TRUE(Until([&] { return !UiLine({"WarningBox"}).empty(); }, 3000));
+    ASSERT_TRUE(Until([&] { return UiLine({"WarningBox"}).empty(); }, 8000));
     Advance(2000);
     EXPECT_TRUE(UiLine({"WarningBox"}).empty()) << "the goodbye screen came back";
     EXPECT_EQ(ReadFile(HostPath("/sys/power/poweroff_state"))[0], '0') << "request not cleared";
@@ -320,9 +171,9 @@ TEST_F(VeltoscScenarioTest, CardPcPowerOffAndCameraPlug) {
 TEST_F(VeltoscScenarioTest, SetupMenuToTvOutAndTheProgramsEnd) {
     WriteFile(HostPath("/etc/lcdparams"), "lcd_panel=lq035\n");
     Start();
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000));
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 8000));
     auto captionUp = [&](const char* caption) {
-        return AdvanceUntil([&] { return Visible("STATIC", caption); }, 2000);
+        return Until([&] { return Visible("STATIC", caption); }, 2000);
     };
 
     // F1, Enter on the first row, Up to the last: the TV-out screen.
@@ -372,9 +223,9 @@ TEST_F(VeltoscScenarioTest, SetupMenuToTvOutAndTheProgramsEnd) {
 
 TEST_F(VeltoscScenarioTest, GermanChosenInTheMenusStaysAfterARestart) {
     Start();
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000));
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 8000));
     auto captionUp = [&](const char* caption) {
-        return AdvanceUntil([&] { return Visible("STATIC", caption); }, 2000);
+        return Until([&] { return Visible("STATIC", caption); }, 2000);
     };
     Key("F1");
     ASSERT_TRUE(captionUp("'Setup'")) << Ask("ui");
@@ -391,11 +242,11 @@ TEST_F(VeltoscScenarioTest, GermanChosenInTheMenusStaysAfterARestart) {
     Key("F1");
     ASSERT_TRUE(captionUp("'Konfiguration'")) << Ask("ui");
     Key("F1");
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView() && Visible("VeltoRecMode"); }, 8000));
+    ASSERT_TRUE(Until([&] { return LiveView() && Visible("VeltoRecMode"); }, 8000));
 
     Stop();
     Start();
-    ASSERT_TRUE(AdvanceUntil([&] { return LiveView(); }, 8000));
+    ASSERT_TRUE(Until([&] { return LiveView(); }, 8000));
     Key("F1");
     EXPECT_TRUE(captionUp("'Konfiguration'")) << Ask("ui");
 }

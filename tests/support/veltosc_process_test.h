@@ -1,0 +1,204 @@
+// Fixture for scenario tests of the whole main program: veltosc runs in its
+// own process on a fresh simulated board, on virtual time; the test sends
+// keys and moves time through the control channel and reads the window
+// tree and screenshots. The camera head streams in real time, as hardware
+// does, so every step of program time leaves the program a moment of real
+// time too.
+#pragma once
+
+#include <png.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/sim_control.h"
+#include "sim/sim_files.h"
+#include "support/sim_test.h"
+
+class CVeltoscProcessTest : public CVeltoSimBoardTest {
+protected:
+    void SetUp() override {
+        CVeltoSimBoardTest::SetUp();
+        const std::string bin = VELTO_BIN_DIR;
+        ASSERT_EQ(
+            0,
+            system(("cp -r '" + bin + "/img' '" + bin + "/fonts' '" + m_strRunDir + "'").c_str()));
+        WriteFile(m_strRunDir + "/veltoscconf.xml",
+                  ReadFile(VELTO_SOURCE_DIR "/assets/veltoscconf.xml"));
+        VeltoSim::MakeDirs(HostPath("/usr/velto/img"));
+        WriteFile(HostPath("/usr/velto/img/bye.png"),
+                  ReadFile(VELTO_SOURCE_DIR "/assets/usr_velto_img/bye.png"));
+        WriteFile(HostPath("/sim/virtual_clock"), "");
+        m_strRoot = m_strRunDir + "/board";
+    }
+
+    void TearDown() override {
+        Stop();
+        CVeltoSimBoardTest::TearDown();
+    }
+
+    // Starts veltosc (output in veltosc.log) and waits until its main
+    // screen is up.
+    void Start() {
+        m_nPid = fork();
+        ASSERT_GE(m_nPid, 0);
+        if (m_nPid == 0) {
+            std::string cmd = std::string("exec ") + VELTO_TEST_EMULATOR
+                              " " VELTO_BIN_DIR "/veltosc > veltosc.log 2>&1";
+            execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        ASSERT_TRUE(
+            WaitFor([&] { return Ask("ui").find("VeltoRecMode") != std::string::npos; }, 20000))
+            << "veltosc did not come up";
+    }
+
+    void Stop() {
+        if (m_nPid > 0) {
+            kill(m_nPid, SIGKILL);
+            waitpid(m_nPid, nullptr, 0);
+            m_nPid = -1;
+        }
+    }
+
+    bool Running() { return m_nPid > 0 && waitpid(m_nPid, nullptr, WNOHANG) == 0; }
+
+    // The program's answer to one control request: "OK" for an empty
+    // answer, empty on error.
+    std::string Ask(const std::string& request) {
+        std::string reply;
+        int rc =
+            VeltoSimControlRequest(VeltoSimControlSocketPath(m_strRunDir), request, reply, 15000);
+        return rc == 0 ? (reply.empty() ? "OK" : reply) : "";
+    }
+
+    void Key(const char* name) { ASSERT_EQ(Ask(std::string("key ") + name), "OK") << name; }
+
+    // Moves program time on by ms in steps of m_nStepMs, each followed by a
+    // moment for the program's real-time threads.
+    void Advance(int ms) {
+        for (int done = 0; done < ms; done += m_nStepMs) {
+            ASSERT_EQ(Ask("advance " + std::to_string(std::min(m_nStepMs, ms - done))), "OK");
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+    }
+
+    // Advances until cond holds; false once limitMs of program time and
+    // twice that (plus 5 s) of real time have passed, so a loaded machine
+    // does not fail what only came late.
+    bool Until(const std::function<bool()>& cond, int limitMs) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * limitMs + 5000);
+        for (int t = 0;; t += m_nStepMs) {
+            if (cond()) {
+                return true;
+            }
+            if (t > limitMs && std::chrono::steady_clock::now() >= end) {
+                return false;
+            }
+            Advance(m_nStepMs);
+        }
+    }
+
+    // Waits in real time, without moving program time.
+    static bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!cond()) {
+            if (std::chrono::steady_clock::now() > end) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+
+    // Lines of the window tree holding every one of parts.
+    std::vector<std::string> Lines(std::initializer_list<std::string> parts) {
+        std::vector<std::string> out;
+        std::string tree = Ask("ui");
+        size_t at = 0;
+        while (at < tree.size()) {
+            size_t end = tree.find('\n', at);
+            if (end == std::string::npos) {
+                end = tree.size();
+            }
+            std::string line = tree.substr(at, end - at);
+            bool all = true;
+            for (const std::string& p : parts) {
+                all = all && line.find(p) != std::string::npos;
+            }
+            if (all) {
+                out.push_back(line);
+            }
+            at = end + 1;
+        }
+        return out;
+    }
+    std::vector<std::string> Lines(const std::string& part) { return Lines({part}); }
+
+    // The first line holding every one of parts, or empty.
+    std::string UiLine(std::initializer_list<std::string> parts) {
+        std::vector<std::string> lines = Lines(parts);
+        return lines.empty() ? std::string() : lines[0];
+    }
+
+    // Whether a visible window's line holds part (and also).
+    bool Visible(const std::string& part, const std::string& also = "") {
+        for (const std::string& l : Lines({part, also})) {
+            if (l.find(" visible") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The screen as RGB bytes (kept as <name>.png in the run directory),
+    // empty when it can't be had.
+    std::vector<uint8_t> Screenshot(const std::string& name, png_image& img) {
+        std::string file = m_strRunDir + "/" + name + ".png";
+        img = png_image{};
+        img.version = PNG_IMAGE_VERSION;
+        if (Ask("screenshot " + file) != "OK" ||
+            !png_image_begin_read_from_file(&img, file.c_str())) {
+            return {};
+        }
+        img.format = PNG_FORMAT_RGB;
+        std::vector<uint8_t> px(PNG_IMAGE_SIZE(img));
+        if (!png_image_finish_read(&img, nullptr, px.data(), 0, nullptr)) {
+            return {};
+        }
+        return px;
+    }
+
+    // Distinct colours along the middle row of the screen: the camera's test
+    // scene shows its colour bars, an empty screen one or two colours; -1
+    // without a screenshot.
+    int MiddleRowColours() {
+        png_image img;
+        std::vector<uint8_t> px = Screenshot("shot", img);
+        if (px.empty()) {
+            return -1;
+        }
+        std::set<uint32_t> colours;
+        const uint8_t* row = &px[(img.height / 2) * img.width * 3];
+        for (uint32_t x = 0; x < img.width; ++x) {
+            colours.insert(row[3 * x] << 16 | row[3 * x + 1] << 8 | row[3 * x + 2]);
+        }
+        return static_cast<int>(colours.size());
+    }
+
+    bool LiveView() { return MiddleRowColours() >= 5; }
+
+    pid_t m_nPid = -1;
+    std::string m_strRoot;  // host path of the board root
+    int m_nStepMs = 200;    // program time per step of Advance and Until
+};
