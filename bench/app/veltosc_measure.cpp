@@ -4,7 +4,6 @@
 // view on screen. The baseline is the same idle measurement of a program
 // that only sleeps (the cost of measuring).
 //   app_veltosc_measure [IDLE_SECONDS] [REPLUGS]     (default 20 and 10)
-#include <png.h>
 #include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -24,6 +23,7 @@
 #include "sim/sim_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
+#include "tests/support/png_rgb.h"
 
 namespace {
 
@@ -46,19 +46,7 @@ std::vector<uint8_t> Screen(int* width, int* height) {
     if (Ask("screenshot " + file) != "OK") {
         return {};
     }
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, file.c_str())) {
-        return {};
-    }
-    img.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> px(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, px.data(), 0, nullptr)) {
-        return {};
-    }
-    *width = static_cast<int>(img.width);
-    *height = static_cast<int>(img.height);
-    return px;
+    return VeltoTest::ReadPngRgb(file, width, height);
 }
 
 bool LiveView() {

@@ -23,6 +23,7 @@
 
 #include "sim/sim_control.h"
 #include "sim/sim_files.h"
+#include "support/png_rgb.h"
 #include "support/sim_test.h"
 
 class CVeltoscProcessTest : public CVeltoSimBoardTest {
@@ -166,16 +167,13 @@ protected:
     std::vector<uint8_t> Screenshot(const std::string& name, png_image& img) {
         std::string file = m_strRunDir + "/" + name + ".png";
         img = png_image{};
-        img.version = PNG_IMAGE_VERSION;
-        if (Ask("screenshot " + file) != "OK" ||
-            !png_image_begin_read_from_file(&img, file.c_str())) {
-            return {};
+        int width = 0, height = 0;
+        std::vector<uint8_t> px;
+        if (Ask("screenshot " + file) == "OK") {
+            px = VeltoTest::ReadPngRgb(file, &width, &height);
         }
-        img.format = PNG_FORMAT_RGB;
-        std::vector<uint8_t> px(PNG_IMAGE_SIZE(img));
-        if (!png_image_finish_read(&img, nullptr, px.data(), 0, nullptr)) {
-            return {};
-        }
+        img.width = static_cast<png_uint_32>(width);
+        img.height = static_cast<png_uint_32>(height);
         return px;
     }
 
