@@ -125,8 +125,9 @@ std::string VeltoCaptureFuzzRun(const uint8_t* data, size_t size, long* frames) 
     size_t mainLen = in.Left() - sideLen;
     node.SetScripts(in.Data(), mainLen, in.Data() + mainLen, sideLen);
     node.SetStepLimit(20000);
-    // Enough for a reconnect or a few frames after the last scripted answer.
-    node.SetTailSteps(64);
+    // Enough for a reconnect or a few frames after the last scripted answer;
+    // every frame more is a copy of up to 2.4 MB into fresh memory.
+    node.SetTailSteps(32);
 
     std::string fault;
     {
