@@ -268,11 +268,18 @@ struct CVeltoScriptedV4L2::Handle : public CVeltoSimHandle {
     uint32_t NextWord() { return m_node->Word(); }
     static uint8_t NextOf(void* self) { return static_cast<Handle*>(self)->Next(); }
 
+    // Touches the descriptor only on a change: two system calls for every
+    // ioctl were a good part of a fuzz input's time.
     void SetReadable(bool readable) {
-        DrainReadable();
+        if (readable == m_bReadable) {
+            return;
+        }
         if (readable) {
             SignalReadable();
+        } else {
+            DrainReadable();
         }
+        m_bReadable = readable;
     }
 
     int Ioctl(unsigned long request, void* arg) override {
@@ -683,6 +690,7 @@ struct CVeltoScriptedV4L2::Handle : public CVeltoSimHandle {
 
     std::shared_ptr<CVeltoScriptedV4L2> m_node;
     bool m_bDead = false;
+    bool m_bReadable = true;  // signalled when made
     bool m_bStreaming = false;
     uint32_t m_nBufType = 0;
     uint32_t m_nNextOffset = 0;

@@ -25,8 +25,10 @@ namespace {
 struct Size {
     int width, height;
 };
-const Size kSizes[] = {{320, 240}, {640, 480},  {160, 120}, {176, 144},
-                       {2, 1},     {1280, 960}, {0, 240},   {320, 0}};
+// The firmware's two sizes, small and odd ones, and two without a frame
+// queue. No larger one: its frame copies would take most of every run.
+const Size kSizes[] = {{320, 240}, {640, 480}, {160, 120}, {176, 144},
+                       {2, 1},     {352, 288}, {0, 240},   {320, 0}};
 const int kSizeCount = sizeof kSizes / sizeof kSizes[0];
 const int kPhaseWaitMs = 500;
 
