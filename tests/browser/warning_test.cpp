@@ -1,5 +1,9 @@
 // The warning screens: what closes each kind, what they show, and the
 // goodbye program started once when power-off is asked for under them.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "browser/velto_UI_DlgWarning.h"
 #include "platform/velto_SC_utils.h"
 #include "sim/sim_board_state.h"
@@ -29,6 +33,75 @@ protected:
     static HWND Warning() {
         HWND a = GetActiveWindow();
         return Text(a) == "WarningBox" ? a : nullptr;
+    }
+
+    // Which pixels of the text band (from 140/240 of the height down) are
+    // pure white: fully covered glyph pixels are white whatever lies beneath.
+    static std::vector<bool> WhiteBand(int w, int h) {
+        std::vector<bool> mask;
+        for (int y = h * 140 / 240; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                mask.push_back(Ui(x, y) == 0xFFFFFFu);
+            }
+        }
+        return mask;
+    }
+
+    // The white mask of text written as the warning writes its line: white,
+    // centred with word-wrap from 140/240 of the height, in the warning's
+    // font, on a black screen.
+    static std::vector<bool> TextBand(const std::string& text, int w, int h) {
+        HWND black = Solid(nullptr, 0xFF000000u, 0, 0, w, h, false);
+        MwPumpMessages();
+        HFONT font = CreateFont(h / 12, 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0, 700, "MSYH.TTF");
+        HDC dc = GetDC(black);
+        SelectObject(dc, font);
+        SetTextColor(dc, 0xFFFFFFFFu);
+        SetBkMode(dc, TRANSPARENT);
+        RECT box{0, h * 140 / 240, w, h};
+        DrawText(dc, text.c_str(), -1, &box, DT_CENTER | DT_WORDBREAK);
+        ReleaseDC(black, dc);
+        std::vector<bool> mask = WhiteBand(w, h);
+        DestroyWindow(black);
+        DeleteObject(font);
+        MwPumpMessages();
+        return mask;
+    }
+
+    // Shows a warning of type at w x h until F1 (or, for the USB screen, the
+    // PC letting go) and checks that its line is exactly text and that this
+    // line is what the screen shows.
+    void ExpectLine(WaningBoxType type, const std::string& text, int w, int h,
+                    const std::string& shot) {
+        SCOPED_TRACE(shot);
+        CVeltoUIDlgWarning* dlg = CVeltoUIDlgWarning::CreateNew(MwGetInstance(), m_hMain);
+        ASSERT_TRUE(dlg);
+        std::string line;
+        std::vector<bool> shown;
+        CScreenScript script;
+        script
+            .At(1200,
+                [&] {
+                    line = dlg->m_strWarnText;
+                    shown = WhiteBand(w, h);
+                    SaveScreen(shot);
+                })
+            .At(1300,
+                [&] {
+                    if (type == WARNBOX_USB_DEVICE) {
+                        VeltoSim::ConnectPc(Root(), false);
+                    }
+                })
+            .Key(1400, VK_F1);
+        dlg->DoModal(type);
+        delete dlg;
+        EXPECT_EQ(text, line);
+        std::vector<bool> want = TextBand(text, w, h);
+        ASSERT_EQ(want.size(), shown.size());
+        EXPECT_GT(std::count(want.begin(), want.end(), true), 40) << "the reference holds text";
+        EXPECT_TRUE(want == shown) << "the screen's white text differs from \"" << text << "\"";
+        // The comparison tells one line from a near one.
+        EXPECT_FALSE(TextBand(text + "!", w, h) == shown);
     }
     HWND m_hMain = nullptr;
 };
@@ -131,6 +204,21 @@ TEST_F(WarningTest, PowerOffUnderANoticeStartsTheGoodbyeProgramOnce) {
     EXPECT_EQ('0', stateAfterFirst[0]);  // the request was cleared
     // The second request is left for the main window.
     EXPECT_EQ('1', ReadFile(HostPath("/sys/power/poweroff_state"))[0]);
+}
+
+TEST_F(WarningTest, EachNoticeShowsItsOwnLineAtBothScreenSizes) {
+    for (int big = 0; big < 2; ++big) {
+        int w = big ? 720 : 320, h = big ? 576 : 240;
+        if (big) {
+            Reopen(w, h);
+            m_hMain = Solid(nullptr, 0xFF010101u, 0, 0, w, h, false);
+        }
+        std::string size = big ? "_720x576" : "_320x240";
+        ASSERT_TRUE(VeltoSim::ConnectPc(Root(), true));
+        ExpectLine(WARNBOX_USB_DEVICE, "USB Connected", w, h, "warning_usb" + size);
+        ExpectLine(WARNBOX_NoFiles, "NO FILES AVAIABLE", w, h, "warning_nofiles_text" + size);
+        ExpectLine(WARNBOX_NoSpace, "No enough space", w, h, "warning_nospace" + size);
+    }
 }
 
 TEST_F(WarningTest, OnTheTvScreen) {

@@ -3,6 +3,12 @@
 // commands a TV standard writes, and the end of the program it causes.
 #include <unistd.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/velto_mwin_utils.h"
+
 #include "browser/screen_script.h"
 #include "browser/velto_UI_DlgMsgBox.h"
 #include "settings/velto_UI_Dlg_AdvSetting.h"
@@ -175,6 +181,120 @@ TEST_F(SettingsMenusTest, MenusShowIconsAndTextsOnWhiteAtBothScreenSizes) {
         EXPECT_EQ(0xFFFFFFu, frame & 0xFFFFFFu) << size;
         EXPECT_NE(caption & 0xFFFFFFu, 0xFFFFFFu) << size;
         EXPECT_GT(iconPixels, w * h / 100) << size;
+    }
+}
+
+// The icon column of every row of the list on top, as the screen shows it.
+struct CIconColumn {
+    int rowHeight = 0;
+    int selected = -1;
+    std::vector<std::vector<COLORREF>> rows;
+};
+
+static std::vector<COLORREF> Grab(int left, int top, int w, int h) {
+    std::vector<COLORREF> px;
+    for (int y = top; y < top + h; ++y) {
+        for (int x = left; x < left + w; ++x) {
+            px.push_back(MwGetScreenPixel(x, y) & 0xFFFFFFu);
+        }
+    }
+    return px;
+}
+
+// The row's icon spans the row's height from the list's left edge; the text
+// starts beyond it.
+static CIconColumn GrabIcons(HWND list) {
+    CIconColumn c;
+    if (!list) {
+        return c;
+    }
+    c.rowHeight = (int)SendMessage(list, LB_GETITEMHEIGHT, 0, 0);
+    c.selected = (int)SendMessage(list, LB_GETCURSEL, 0, 0);
+    POINT o{0, 0};
+    ClientToScreen(list, &o);
+    int n = (int)SendMessage(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < n; ++i) {
+        c.rows.push_back(Grab(o.x, o.y + i * c.rowHeight, c.rowHeight + 4, c.rowHeight));
+    }
+    return c;
+}
+
+// How an icon file looks in an icon list row of that height, selected or not:
+// one row of a list of its own holding only that icon.
+static std::vector<COLORREF> Reference(const std::string& file, int rowHeight, bool selected) {
+    PSD icon = Velto::LoadImage(file);
+    LISTBOXITEMINFO item{0, const_cast<char*>(""), 0, icon};
+    HWND list = CreateWindowEx(0, "LISTBOX", "ref", WS_VISIBLE | LBS_USEICON, 0, 0, rowHeight * 3,
+                               rowHeight, nullptr, nullptr, MwGetInstance(), nullptr);
+    SendMessage(list, LB_ADDSTRING, 0, (LPARAM)&item);
+    SendMessage(list, LB_SETITEMHEIGHT, 0, rowHeight);
+    SendMessage(list, LB_SETCURSEL, selected ? 0 : -1, 0);
+    MwPumpMessages();
+    std::vector<COLORREF> px = Grab(0, 0, rowHeight + 4, rowHeight);
+    DestroyWindow(list);
+    MwPumpMessages();
+    Velto::UnloadImage(icon);
+    return px;
+}
+
+static size_t Differing(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+    size_t n = a.size() == b.size() ? 0 : std::max(a.size(), b.size());
+    for (size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        n += a[i] != b[i];
+    }
+    return n;
+}
+
+TEST_F(SettingsMenusTest, EachMenuRowDrawsItsOwnIconInOrder) {
+    const std::vector<std::string> setupIcons = {"img/asetting.png", "img/color.png",
+                                                 "img/format.png", "img/help.png"};
+    const std::vector<std::string> advIcons = {"img/DateTime.png", "img/Language.png",
+                                               "img/TVout.png"};
+    std::vector<std::string> all = setupIcons;
+    all.insert(all.end(), advIcons.begin(), advIcons.end());
+    for (int big = 0; big < 2; ++big) {
+        if (big) {
+            Reopen(720, 576);
+            m_hMain = Solid(nullptr, 0xFF010101u, 0, 0, 720, 576, false);
+        }
+        SCOPED_TRACE(big ? "720x576" : "320x240");
+        CIconColumn setup, adv, setupSecond;
+        CScreenScript script;
+        script.At(100, [&] { setup = GrabIcons(List()); })
+            .Key(150, VK_DOWN)
+            .At(200, [&] { setupSecond = GrabIcons(List()); })
+            .Key(250, VK_UP)
+            .Key(300, VK_RETURN)
+            .At(400, [&] { adv = GrabIcons(List()); })
+            .Key(500, VK_F1)
+            .Key(600, VK_F1);
+        EXPECT_EQ(1, RunSetup());
+        ASSERT_EQ(setupIcons.size(), setup.rows.size());
+        ASSERT_EQ(setupIcons.size(), setupSecond.rows.size());
+        ASSERT_EQ(advIcons.size(), adv.rows.size());
+        ASSERT_GT(setup.rowHeight, 10);
+        EXPECT_EQ(0, setup.selected);
+        EXPECT_EQ(1, setupSecond.selected);
+
+        // Each row matches its own icon exactly and no other of the menus'
+        // icons, selected (highlighted) or not.
+        auto check = [&](const CIconColumn& c, const std::vector<std::string>& want,
+                         const char* menu) {
+            for (size_t i = 0; i < want.size(); ++i) {
+                bool sel = (int)i == c.selected;
+                for (const std::string& file : all) {
+                    size_t diff = Differing(Reference(file, c.rowHeight, sel), c.rows[i]);
+                    if (file == want[i]) {
+                        EXPECT_EQ(0u, diff) << menu << " row " << i << " is not " << file;
+                    } else {
+                        EXPECT_GT(diff, 20u) << menu << " row " << i << " looks like " << file;
+                    }
+                }
+            }
+        };
+        check(setup, setupIcons, "setup");
+        check(setupSecond, setupIcons, "setup, second row selected");
+        check(adv, advIcons, "advanced");
     }
 }
 
