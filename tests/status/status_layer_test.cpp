@@ -1,7 +1,10 @@
-// The whole status layer of the live view as the main window lays it out,
-// at the panel's 320 x 240 and the TV's 720 x 576: where each control sits,
-// that the video shows around them, and screenshots to look at.
+// The whole status layer of the live view at the rectangles the main window
+// gives it, at the panel's 320 x 240 and the TV's 720 x 576: that each
+// control stays inside its rectangle and the screen, that the video shows
+// around them and the controls draw over it, and screenshots to look at.
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/velto_SC_utils.h"
 #include "sim/sim_mounts.h"
@@ -14,37 +17,32 @@
 #include "status/velto_UI_Ctrl_SDChecker.h"
 #include "status/velto_newedit.h"
 #include "status/velto_scrlbar1.h"
+#include "support/status_layout.h"
 #include "support/ui_screen_test.h"
 
 namespace {
 
-// The controls at the main window's geometry for a W x H screen.
+// The controls at the rectangles the main program gives them (the layout
+// its scenario test reads back from the running program).
 struct CStatusLayer {
-    CStatusLayer(HWND main, unsigned W, unsigned H) {
+    CStatusLayer(HWND main, const VeltoTest::SStatusLayout& l) {
         HINSTANCE inst = MwGetInstance();
-        rec.reset(CVeltoUICtrlRecMode::CreateNew(inst, main, W / 98, H / 40, (int)(W / 5.7),
-                                                 (int)(H / 5.4)));
+        rec.reset(CVeltoUICtrlRecMode::CreateNew(inst, main, l.rec.x, l.rec.y, l.rec.w, l.rec.h));
         rec->SetCurMode(REC_MODE_IMAGE);
-        sd.reset(CVeltoUICtrlSDChecker::CreateNew(inst, main, (int)(W / 100 + W / 1.25), H / 40,
-                                                  28 * W / 320, 21 * H / 240));
-        power.reset(CVeltoUICtrlPowerIcon::CreateNew(inst, main, (int)(W + (W / 15) * (-1.21)),
-                                                     H / 40, 21 * W / 320, 17 * H / 240));
-        unsigned cw = W <= 640 ? 173 : 346;
-        clock.reset(CVeltoUIDateTimeCtrl::CreateNew(inst, main, (W - cw) / 2, 217 * H / 240, cw,
-                                                    W <= 640 ? 19 : 38));
-        unsigned bw = 66 * W / 320, bh = 20 * H / 240 + 10 * H / 240;
-        bright.reset(
-            CVeltoUICtrlBrightAdjust::CreateNew(inst, main, (W - bw) / 2, H - 2 * bh, bw, bh));
-        unsigned fw = 10 * W / 320 + 20 * W / 320;
-        focus.reset(CVeltoUICtrlFocusAdjust::CreateNew(inst, main, (int)((W - fw) + fw * (-0.4)),
-                                                       (H - 54 * H / 240) / 2, fw, 54 * H / 240));
-        mark.reset(CVeltoUICtrlImageDisplayer::CreateNew(
-            inst, main, WS_CHILD, (int)(W + (49 * W / 320) * (-1.1)), (int)(H * 0.13), 49 * W / 320,
-            22 * H / 240));
+        sd.reset(CVeltoUICtrlSDChecker::CreateNew(inst, main, l.sd.x, l.sd.y, l.sd.w, l.sd.h));
+        power.reset(CVeltoUICtrlPowerIcon::CreateNew(inst, main, l.power.x, l.power.y, l.power.w,
+                                                     l.power.h));
+        clock.reset(CVeltoUIDateTimeCtrl::CreateNew(inst, main, l.clock.x, l.clock.y, l.clock.w,
+                                                    l.clock.h));
+        bright.reset(CVeltoUICtrlBrightAdjust::CreateNew(inst, main, l.bright.x, l.bright.y,
+                                                         l.bright.w, l.bright.h));
+        focus.reset(CVeltoUICtrlFocusAdjust::CreateNew(inst, main, l.focus.x, l.focus.y, l.focus.w,
+                                                       l.focus.h));
+        mark.reset(CVeltoUICtrlImageDisplayer::CreateNew(inst, main, WS_CHILD, l.mark.x, l.mark.y,
+                                                         l.mark.w, l.mark.h));
         mark->SetNewImagePath("img/rec.gif");
-        busy.reset(CVeltoUICtrlImageDisplayer::CreateNew(
-            inst, main, WS_CHILD, (W - 15 * W / 320) / 2, (H - 21 * H / 240) / 2, 15 * W / 320,
-            21 * H / 240));
+        busy.reset(CVeltoUICtrlImageDisplayer::CreateNew(inst, main, WS_CHILD, l.busy.x, l.busy.y,
+                                                         l.busy.w, l.busy.h));
         busy->SetNewImagePath("img/funnel.gif");
     }
     bool All() const { return rec && sd && power && clock && bright && focus && mark && busy; }
@@ -62,7 +60,8 @@ struct CStatusLayer {
 class StatusLayerTest : public CVeltoUiScreenTest {
 protected:
     // The live view with everything showing, on a grey test picture.
-    void ShowLayer(unsigned W, unsigned H, const std::string& shot) {
+    void ShowLayer(unsigned W, unsigned H, const VeltoTest::SStatusLayout& l,
+                   const std::string& shot) {
         ASSERT_TRUE(VeltoSim::InsertSdCard(Root()));
         VeltoSim::SetFreeKiB(Root(), Velto::GetMMCFirstPart(), 2048 + 280 * 123);
         ASSERT_TRUE(VeltoSim::SetCharger(Root(), false));
@@ -71,7 +70,7 @@ protected:
         std::vector<uint32_t> video(64 * 48, 0xFF608060u);
         MwSetOverlay(video.data(), 64, 48, 64);
         HWND main = Solid(nullptr, 0xFF010101u, 0, 0, (int)W, (int)H, false);
-        CStatusLayer layer(main, W, H);
+        CStatusLayer layer(main, l);
         ASSERT_TRUE(layer.All());
         layer.bright->Show(SW_SHOW);
         layer.mark->Show(SW_SHOW);
@@ -85,13 +84,21 @@ protected:
         MwPumpMessages();
         SaveScreen(shot + "_zoom");
 
-        // Every control is a child of the main window, inside the screen.
-        for (CMWUIBase* c : std::vector<CMWUIBase*>{
-                 layer.rec.get(), layer.sd.get(), layer.power.get(), layer.clock.get(),
-                 layer.bright.get(), layer.focus.get(), layer.mark.get(), layer.busy.get()}) {
+        // Every control is a child of the main window at its rectangle,
+        // inside the screen.
+        const std::vector<std::pair<CMWUIBase*, VeltoTest::SRect>> placed = {
+            {layer.rec.get(), l.rec},       {layer.sd.get(), l.sd},
+            {layer.power.get(), l.power},   {layer.clock.get(), l.clock},
+            {layer.bright.get(), l.bright}, {layer.focus.get(), l.focus},
+            {layer.mark.get(), l.mark},     {layer.busy.get(), l.busy}};
+        for (const auto& [c, want] : placed) {
             EXPECT_EQ(main, GetParent(c->m_hHwnd));
             RECT r;
             GetWindowRect(c->m_hHwnd, &r);
+            EXPECT_EQ(want.x, r.left);
+            EXPECT_EQ(want.y, r.top);
+            EXPECT_EQ(want.w, r.right - r.left);
+            EXPECT_EQ(want.h, r.bottom - r.top);
             EXPECT_GE(r.left, 0);
             EXPECT_LE(r.right, (int)W);
             EXPECT_LE(r.bottom, (int)H);
@@ -117,12 +124,12 @@ protected:
 };
 
 TEST_F(StatusLayerTest, LiveViewControlsOnThePanel) {
-    ShowLayer(320, 240, "status_320x240");
+    ShowLayer(320, 240, VeltoTest::PanelLayout(), "status_320x240");
 }
 
 TEST_F(StatusLayerTest, LiveViewControlsOnTheTv) {
     Reopen(720, 576);
-    ShowLayer(720, 576, "status_720x576");
+    ShowLayer(720, 576, VeltoTest::TvLayout(), "status_720x576");
 }
 
 TEST_F(StatusLayerTest, EditClassIsRegisteredForTheDateScreen) {
