@@ -34,6 +34,22 @@ protected:
         return out;
     }
 
+    // The title of the screen on top (its window text), empty when none.
+    std::string ModalText() {
+        for (const std::string& l : Lines(" modal")) {
+            size_t a = l.find('\''), b = l.find('\'', a + 1);
+            if (a != std::string::npos && b != std::string::npos) {
+                return l.substr(a + 1, b - a - 1);
+            }
+        }
+        return "";
+    }
+
+    long long FileSize(const std::string& boardPath) {
+        struct stat st;
+        return stat(HostPath(boardPath).c_str(), &st) == 0 ? (long long)st.st_size : -1;
+    }
+
     static std::string MediaList(const std::string& dir) {
         std::string cmd = "ls -1 '" + dir + "' 2>/dev/null";
         std::string out;
@@ -95,10 +111,28 @@ TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // frames, in real time
     Advance(1200);
     EXPECT_TRUE(Visible("STATIC '00:00:0")) << Ask("ui");
+    // What is on top before the keys stays on top: neither the setup menu
+    // nor the media chooser comes up, the mark stays and the recording goes
+    // on into its file.
+    std::string onTop = ModalText();
+    std::vector<std::string> recording = Files("/media/nand", ".avi");
+    ASSERT_EQ(recording.size(), 1u) << "the recording's file while it runs";
     Key("F1");
     Key("F4");
     Advance(400);
-    EXPECT_EQ(UiLine({"#dialog", "modal"}).find("Setup"), std::string::npos);
+    long long before = FileSize("/media/nand/" + recording[0]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // frames, in real time
+    Advance(1000);
+    EXPECT_EQ(onTop, ModalText()) << Ask("ui");
+    EXPECT_NE("MediaNav", ModalText());
+    EXPECT_TRUE(Lines("'Setup'").empty()) << Ask("ui");
+    EXPECT_TRUE(Lines("LISTBOX").empty()) << Ask("ui");
+    EXPECT_TRUE(Lines("'Media'").empty()) << Ask("ui");
+    EXPECT_TRUE(Visible("VeltoImageDisplayer", "266 31")) << "the recording mark went away";
+    EXPECT_TRUE(Visible("VeltoRecMode"));
+    EXPECT_FALSE(Visible("STATIC '00:00:00'")) << "the running time went back to zero";
+    EXPECT_GT(FileSize("/media/nand/" + recording[0]), before) << "the recording stopped growing";
+    EXPECT_EQ(Files("/media/nand", ".avi"), recording);
     Key("ENTER");
     ASSERT_TRUE(Until([&] { return !Visible("VeltoImageDisplayer", "266 31"); }, 3000));
     std::vector<std::string> avi = Files("/media/nand", ".avi");
