@@ -71,8 +71,12 @@ protected:
             3000))
             << Ask("ui");
         Key("ENTER");
-        ASSERT_TRUE(
-            Until([&] { return Places("VeltoImageDisplayer")[0] == Place(l.mark, false); }, 3000))
+        ASSERT_TRUE(Until(
+            [&] {
+                std::vector<std::string> p = Places("VeltoImageDisplayer");
+                return !p.empty() && p[0] == Place(l.mark, false);
+            },
+            3000))
             << Ask("ui");
     }
 };
