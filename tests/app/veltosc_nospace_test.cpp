@@ -3,6 +3,9 @@
 // with F1, and no file written while space is short.
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include <chrono>
 #include <regex>
 #include <string>
@@ -16,6 +19,10 @@ namespace {
 
 class VeltoscNoSpaceTest : public CVeltoscProcessTest {
 protected:
+    struct SBox {
+        int left, top, right, bottom;
+    };
+
     // The window text of the screen on top, empty when none.
     std::string ModalText() {
         for (const std::string& l : Lines(" modal")) {
@@ -51,21 +58,34 @@ protected:
 
     // White pixels in the warning's text band (below 140/240 of the height)
     // and in the band above it, of one screenshot.
-    void WhiteBands(const std::string& shot, int* text, int* above) {
+    // The text's white pixels span box (left, top, right, bottom, inclusive).
+    void WhiteBands(const std::string& shot, int* text, int* above, SBox* box) {
         png_image img;
         std::vector<uint8_t> px = Screenshot(shot, img);
         *text = *above = -1;
+        *box = SBox{(int)img.width, (int)img.height, -1, -1};
         if (px.empty()) {
             return;
         }
+        m_nWidth = (int)img.width;
+        m_nHeight = (int)img.height;
         *text = *above = 0;
         int top = (int)img.height * 140 / 240;
         for (uint32_t y = 0; y < img.height; ++y) {
             for (uint32_t x = 0; x < img.width; ++x) {
                 const uint8_t* p = &px[(y * img.width + x) * 3];
-                if (p[0] == 255 && p[1] == 255 && p[2] == 255) {
-                    ++*((int)y >= top ? text : above);
+                if (p[0] != 255 || p[1] != 255 || p[2] != 255) {
+                    continue;
                 }
+                if ((int)y < top) {
+                    ++*above;
+                    continue;
+                }
+                ++*text;
+                box->left = std::min(box->left, (int)x);
+                box->right = std::max(box->right, (int)x);
+                box->top = std::min(box->top, (int)y);
+                box->bottom = std::max(box->bottom, (int)y);
             }
         }
     }
@@ -76,9 +96,14 @@ protected:
         ASSERT_TRUE(Until([&] { return WarningUp(); }, 3000)) << Ask("ui");
         Advance(400);
         int text = 0, above = 0;
-        WhiteBands(shot, &text, &above);
+        SBox box;
+        WhiteBands(shot, &text, &above, &box);
         EXPECT_GT(text, 100) << shot << ": no line of text under the picture";
         EXPECT_LT(above, text) << shot;
+        // One line, centred: "No enough space" at a twelfth of the height.
+        EXPECT_LE(std::abs(box.left - (m_nWidth - 1 - box.right)), 3) << shot << ": not centred";
+        EXPECT_GT(box.right - box.left, m_nWidth / 3) << shot;
+        EXPECT_LT(box.bottom - box.top, m_nHeight / 12 + 4) << shot << ": more than one line";
         EXPECT_FALSE(Visible("VeltoRecMode")) << "the status shows through the warning";
         Advance(2000);
         EXPECT_TRUE(WarningUp()) << shot << ": only F1 closes the warning";
@@ -88,6 +113,8 @@ protected:
         ASSERT_TRUE(Until([&] { return LiveView() && Visible("VeltoRecMode"); }, 8000))
             << Ask("ui");
     }
+
+    int m_nWidth = 0, m_nHeight = 0;  // of the last screenshot
 
     int LogCount(const std::string& line) {
         std::string log = ReadFile(m_strRunDir + "/veltosc.log");
