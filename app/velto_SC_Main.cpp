@@ -92,10 +92,18 @@ CVeltoSCMain::CVeltoSCMain(HINSTANCE hInst)
       m_nLastWatchTick(0),
       m_bCanEnterSpaceAutoWarn(true),
       m_pwflag(false),
-      m_ForbidKeyflag(false) {}
+      m_ForbidKeyflag(false),
+      m_bPictureSequence(false) {}
 
 CVeltoSCMain::~CVeltoSCMain() {
     DestoryDialog();
+    // On the abrupt exit the main window outlives this object while the
+    // goodbye screen runs; a message reaching it then must find nothing.
+    if (m_hHwnd && IsWindow(m_hHwnd) &&
+        GetWindowLong(m_hHwnd, DWL_USER) == reinterpret_cast<LONG>(this)) {
+        SetWindowLong(m_hHwnd, DWL_USER, 0);
+    }
+    m_hHwnd = nullptr;
     printf("CVeltoSCMain::~CVeltoSCMain\n");
 }
 
@@ -174,6 +182,8 @@ INT_PTR CVeltoSCMain::mainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
         case WM_DESTROY:
             if (self) {
                 self->DestoryDialog();
+                self->m_hHwnd = nullptr;
+                SetWindowLong(hwnd, DWL_USER, 0);
             }
             PostQuitMessage(0);
             return 0;
@@ -508,7 +518,7 @@ void CVeltoSCMain::CameraStep() {
 void CVeltoSCMain::TakePicture() {
     bool requested = false;
     if (GetAvailSpace() < kMinFreeKiB) {
-        NoSpaceWarning(false);
+        NoSpaceWarning(false);  // gives the picture up on its way
     } else if (m_camctrl) {
         m_camctrl->SaveToImage();
         requested = true;
@@ -516,7 +526,8 @@ void CVeltoSCMain::TakePicture() {
     ChangeToNewState(CAM_STATUS_VIEW);
     ShowBusy(true);
     RefreshNextReg();
-    if (!m_camctrl) {
+    if (!m_camctrl || !m_bPictureSequence) {
+        m_bPictureSequence = false;
         ShowBusy(false);
         return;
     }
@@ -534,9 +545,22 @@ void CVeltoSCMain::TakePicture() {
     }
     usleep(200000);
     m_camctrl->SetPictureStatus(true);
+    m_bPictureSequence = false;
     ShowBusy(false);
     if (!settled) {
         ChangeToNewState(CAM_STATUS_DETECT);
+    }
+}
+
+void CVeltoSCMain::GiveUpPicture() {
+    if (!m_bPictureSequence) {
+        return;
+    }
+    m_bPictureSequence = false;
+    printf("The picture was given up\n");
+    if (m_camctrl) {
+        m_camctrl->ChangeUVCResolution(true, 320, 240);
+        m_camctrl->SetPictureStatus(true);
     }
 }
 
@@ -562,6 +586,7 @@ void CVeltoSCMain::EnterMenu() {
 }
 
 void CVeltoSCMain::PauseCamera() {
+    GiveUpPicture();
     if (m_pRecMode) {
         m_pRecMode->StopRecord();
     }
@@ -633,6 +658,13 @@ void CVeltoSCMain::HandleKeyDown(UINT key) {
         key != VK_F2) {
         return;
     }
+    // Keys typed while the GUI waits in the picture sequence arrive back to
+    // back; one that left it (a screen, a recording at the picture size)
+    // would leave the camera at 640 x 480 and the display unfed.
+    if (m_bPictureSequence && (key == VK_RETURN || key == VK_F1 || key == VK_F3 || key == VK_F4)) {
+        printf("Key 0x%02X ignored: a picture is being taken\n", key);
+        return;
+    }
     const bool recording = m_pRecMode && m_pRecMode->RecordStatus();
     switch (key) {
         case VK_RETURN:
@@ -640,6 +672,7 @@ void CVeltoSCMain::HandleKeyDown(UINT key) {
             // camera would stay at 640 x 480 with the display unfed.
             if (m_pRecMode && m_pRecMode->GetCurMode() == REC_MODE_IMAGE && m_camctrl &&
                 m_curStatus == CAM_STATUS_VIEW) {
+                m_bPictureSequence = true;
                 m_camctrl->SetPictureStatus(false);
                 m_camctrl->ChangeUVCResolution(false, 640, 480);
             }

@@ -78,6 +78,9 @@ private:
     // The no-space screen between menu entry and exit.
     void NoSpaceWarning(bool print);
     void TakePicture();
+    // Ends a picture sequence that will not reach TakePicture (a screen took
+    // over first): live size and display feed again.
+    void GiveUpPicture();
 
     void EnterMenu();
     void ExitMenu();
@@ -123,4 +126,7 @@ private:
     bool m_bCanEnterSpaceAutoWarn;
     bool m_pwflag;
     bool m_ForbidKeyflag;
+    // From Enter in picture mode until the picture is written or given up:
+    // the camera then runs at 640 x 480 and the display is not fed.
+    bool m_bPictureSequence;
 };

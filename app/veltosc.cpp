@@ -49,6 +49,7 @@ void sig_int_handler(int) {
     Velto::SetLEDValue("led-pwm0", 0);
     if (m_pMain) {
         delete m_pMain;
+        m_pMain = nullptr;  // the goodbye screen's loop still runs
     }
     CVeltoUIDlgWarning* warning = CVeltoUIDlgWarning::CreateNew(m_hInst, nullptr);
     if (warning) {

@@ -1,8 +1,11 @@
 #include "camera/velto_CamRec_Ctrl.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <sched.h>
 #include <stdio.h>
 #include <string.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "camera/v4l2_MXSPXPCtrl.h"
@@ -27,6 +30,10 @@ const int kRecordFps = 25;
 const long long kPictureGiveUpMs = 5000;
 // Between two attempts to start a missing or failed PXP.
 const long long kPxpRetryMs = 1000;
+// A clock that was set back (an RTC that lost its time starts again at the
+// same second) meets the names of earlier files; a new file takes the next
+// free second instead, looking up to a day ahead.
+const int kNameAttempts = 86400;
 const unsigned char kLightLevels[11] = {18, 53, 58, 62, 66, 70, 73, 77, 82, 89, 104};
 
 long long NowMs() {
@@ -44,6 +51,42 @@ std::string MediaDirectory(bool* onCard) {
         return sd + "/DCIM";
     }
     return Velto::GetNandDataPart();
+}
+
+std::string PictureName(time_t t) {
+    char name[32];
+    snprintf(name, sizeof name, "%08lX.jpg", static_cast<unsigned long>(t));
+    return name;
+}
+
+std::string RecordingName(time_t t) {
+    tm now;
+    localtime_r(&t, &now);
+    char name[64];
+    snprintf(name, sizeof name, "%04d%02d%02d%02d%02d%02d.avi", now.tm_year + 1900, now.tm_mon + 1,
+             now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+    return name;
+}
+
+// Creates the first free one of nameOf(t), nameOf(t + 1), ... in dir with
+// create (which fails with EEXIST for a taken name); its path, or empty
+// with errno set.
+template <typename N, typename C>
+std::string CreateUnique(const std::string& dir, time_t t, N nameOf, C create) {
+    for (int i = 0; i < kNameAttempts; ++i) {
+        std::string path = dir + "/" + nameOf(t + i);
+        if (create(path)) {
+            if (i > 0) {
+                printf("%s: the %d names before it are taken\n", path.c_str(), i);
+            }
+            return path;
+        }
+        if (errno != EEXIST) {
+            return std::string();
+        }
+    }
+    errno = EEXIST;
+    return std::string();
 }
 
 bool MakeDirectory(const std::string& dir) {
@@ -205,10 +248,7 @@ bool CVeltoCamRecCtrl::StartRecordAVI() {
     if (m_pAVISaver == nullptr || m_pUVC == nullptr) {
         return false;
     }
-    tm now = Velto::GetNow();
-    char name[64];
-    snprintf(name, sizeof name, "%04d%02d%02d%02d%02d%02d.avi", now.tm_year + 1900, now.tm_mon + 1,
-             now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+    time_t now = Board().Time(nullptr);
     bool onCard = false;
     std::string dir = MediaDirectory(&onCard);
     if (dir.empty()) {
@@ -217,11 +257,28 @@ bool CVeltoCamRecCtrl::StartRecordAVI() {
     if (!MakeDirectory(dir)) {
         return false;
     }
-    std::string path = dir + "/" + name;
     if (m_pUVC->GetUVCStatus() != UVC_STATUS_STREAMING) {
         return false;
     }
-    return m_pAVISaver->StartRecord(path.c_str(), kRecordFps);
+    // The name is taken here, exclusively; the recorder then writes into the
+    // empty file, which is ours alone.
+    std::string path = CreateUnique(dir, now, RecordingName, [](const std::string& p) {
+        int fd = Board().Open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            return false;
+        }
+        Board().Close(fd);
+        return true;
+    });
+    if (path.empty()) {
+        printf("Error: no free name for a recording in %s: %s\n", dir.c_str(), strerror(errno));
+        return false;
+    }
+    if (!m_pAVISaver->StartRecord(path.c_str(), kRecordFps)) {
+        Board().Unlink(path.c_str());
+        return false;
+    }
+    return true;
 }
 
 void CVeltoCamRecCtrl::StopRecordAVI() {
@@ -320,21 +377,24 @@ void CVeltoCamRecCtrl::HandleFrame(char* data, int length) {
 }
 
 void CVeltoCamRecCtrl::SaveToJpg(char* data, int length) {
-    char name[32];
-    snprintf(name, sizeof name, "%08lX.jpg", static_cast<unsigned long>(Board().Time(nullptr)));
+    time_t now = Board().Time(nullptr);
     bool onCard = false;
     std::string dir = MediaDirectory(&onCard);
     if (dir.empty()) {
-        printf("Error: no medium for the picture %s\n", name);
+        printf("Error: no medium for the picture %s\n", PictureName(now).c_str());
         return;
     }
     if (onCard && !MakeDirectory(dir)) {
         return;
     }
-    std::string path = dir + "/" + name;
-    FILE* file = Board().Fopen(path.c_str(), "w+");
+    FILE* file = nullptr;
+    std::string path = CreateUnique(dir, now, PictureName, [&](const std::string& p) {
+        file = Board().Fopen(p.c_str(), "w+x");
+        return file != nullptr;
+    });
     if (file == nullptr) {
-        printf("Error: create file(%s):%s\n", strerror(errno), path.c_str());
+        printf("Error: create file(%s):%s/%s\n", strerror(errno), dir.c_str(),
+               PictureName(now).c_str());
         return;
     }
     printf("Saving to jpeg file %s\n", path.c_str());

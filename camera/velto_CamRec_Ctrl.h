@@ -53,8 +53,9 @@ public:
     // Reopens the camera at width x height (first argument unused).
     void ChangeUVCResolution(bool unused, int width, int height);
 
-    // A picture of the next 640 x 480 frame; GetSavingImageStatus stays true
-    // until it is written or given up.
+    // A picture of the next 640 x 480 frame, in a new file named after the
+    // second it is written (the next free second when that name is taken);
+    // GetSavingImageStatus stays true until it is written or given up.
     bool SaveToImage();
     bool GetSavingImageStatus() const { return m_bIsSavingImage; }
     // Next display orientation, applied with the next streamed frame.
@@ -70,7 +71,8 @@ public:
     // tenths): sets "led-pwm0" from the drive table. Always true.
     bool ChangeBright(int percent);
 
-    // Starts recording into a new file named after the local time; false
+    // Starts recording into a new file named after the local time (the next
+    // free second when that name is taken; no file is ever replaced); false
     // when there is no medium, no recorder or the camera is not streaming.
     bool StartRecordAVI();
     void StopRecordAVI();
