@@ -581,6 +581,9 @@ private:
         if (buf->index >= m_buffers.size() || m_buffers[buf->index].state != BufState::Dequeued) {
             return Fail(EINVAL);
         }
+        if (int err = m_pDevice->TakeQueueFault()) {
+            return Fail(err);
+        }
         m_buffers[buf->index].state = BufState::Queued;
         m_queued.push_back(buf->index);
         FillBuffer(buf->index, buf);
@@ -593,16 +596,14 @@ private:
             return Fail(EINVAL);
         }
         std::unique_lock<std::mutex> lock(m_state.mutex);
+        // As videobuf2: a blocking dequeue waits until a buffer is done or
+        // the stream stops, even when nothing is queued that could be done.
         for (;;) {
             if (!m_bStreaming) {
                 return Fail(EINVAL);
             }
             if (!m_done.empty()) {
                 break;
-            }
-            // Nothing queued would wait for ever; a faulty caller is told.
-            if (m_queued.empty() && !m_bActive) {
-                return Fail(EINVAL);
             }
             if (m_bNonBlocking) {
                 return Fail(EAGAIN);
@@ -663,6 +664,7 @@ private:
             m_queued.clear();
             m_done.clear();
             DrainReadable();
+            m_cond.notify_all();  // a dequeue waiting for a buffer fails now
             clear = m_state.owner == this && m_state.shown;
             if (clear) {
                 m_state.shown = false;
@@ -688,7 +690,6 @@ private:
             m_queued.pop_front();
             Buffer& b = m_buffers[index];
             b.state = BufState::Active;
-            m_bActive = true;
             Job job;
             job.pix = m_state.pix;
             job.source = m_state.win.w;
@@ -716,7 +717,6 @@ private:
             }
             b.sequence = m_nSequence++;
             b.state = BufState::Done;
-            m_bActive = false;
             m_done.push_back(index);
             m_pDevice->CountShown(MonotonicMicros());
             SignalReadable();
@@ -743,7 +743,6 @@ private:
     std::thread m_hardware;
     bool m_bStop = false;
     bool m_bStreaming = false;
-    bool m_bActive = false;
     uint32_t m_nSequence = 0;
     std::vector<Buffer> m_buffers;
     std::deque<uint32_t> m_queued;
@@ -777,6 +776,22 @@ std::unique_ptr<CVeltoSimHandle> CVeltoSimPxp::Open(int flags, int* err) {
 void CVeltoSimPxp::Reset() {
     std::lock_guard<std::mutex> lock(m_pState->mutex);
     m_pState->Reset();
+    m_nQueueFaults = 0;
+}
+
+void CVeltoSimPxp::FailNextQueue(int err, int count) {
+    m_nQueueErr = err;
+    m_nQueueFaults = count;
+}
+
+int CVeltoSimPxp::TakeQueueFault() {
+    int left = m_nQueueFaults.load();
+    while (left > 0) {
+        if (m_nQueueFaults.compare_exchange_weak(left, left - 1)) {
+            return m_nQueueErr;
+        }
+    }
+    return 0;
 }
 
 int CVeltoSimPxp::CurrentOutput() {
