@@ -121,7 +121,23 @@ struct Job {
     v4l2_rect source;  // window cut to the picture
     v4l2_rect crop;
     int rotate, hflip, vflip;
+    CVeltoSimOverlayBlend blend;
 };
+
+// What the framebuffer overlay set-up makes of the picture on the screen.
+// Without the overlay flag or the driver's overlay control the picture
+// stays in memory; without chroma key or alpha the UI covers it all.
+CVeltoSimOverlayBlend BlendOf(uint32_t fbufFlags, int overlay, const v4l2_window& win) {
+    CVeltoSimOverlayBlend b;
+    b.shown = (fbufFlags & V4L2_FBUF_FLAG_OVERLAY) != 0 && overlay == 1;
+    b.chromaKey = (fbufFlags & V4L2_FBUF_FLAG_CHROMAKEY) != 0;
+    b.key = win.chromakey & 0xFFFFFFu;
+    b.globalAlpha = (fbufFlags & V4L2_FBUF_FLAG_GLOBAL_ALPHA) != 0;
+    b.alpha = win.global_alpha;
+    b.localAlpha = (fbufFlags & V4L2_FBUF_FLAG_LOCAL_ALPHA) != 0;
+    b.localInvAlpha = (fbufFlags & V4L2_FBUF_FLAG_LOCAL_INV_ALPHA) != 0;
+    return b;
+}
 
 // Source pixel for destination pixel (dx, dy) of the crop rectangle: the
 // picture is flipped, then rotated clockwise, then scaled to the crop.
@@ -368,8 +384,9 @@ private:
         ScreenSize(&w, &h);
         std::lock_guard<std::mutex> lock(m_state.mutex);
         memset(fb, 0, sizeof *fb);
-        fb->capability =
-            V4L2_FBUF_CAP_EXTERNOVERLAY | V4L2_FBUF_CAP_CHROMAKEY | V4L2_FBUF_CAP_GLOBAL_ALPHA;
+        fb->capability = V4L2_FBUF_CAP_EXTERNOVERLAY | V4L2_FBUF_CAP_CHROMAKEY |
+                         V4L2_FBUF_CAP_GLOBAL_ALPHA | V4L2_FBUF_CAP_LOCAL_ALPHA |
+                         V4L2_FBUF_CAP_LOCAL_INV_ALPHA;
         fb->flags = m_state.fbufFlags;
         fb->fmt.width = static_cast<uint32_t>(w);
         fb->fmt.height = static_cast<uint32_t>(h);
@@ -382,7 +399,8 @@ private:
     int SetFbuf(v4l2_framebuffer* fb) {
         std::lock_guard<std::mutex> lock(m_state.mutex);
         m_state.fbufFlags = fb->flags & (V4L2_FBUF_FLAG_OVERLAY | V4L2_FBUF_FLAG_CHROMAKEY |
-                                         V4L2_FBUF_FLAG_GLOBAL_ALPHA);
+                                         V4L2_FBUF_FLAG_GLOBAL_ALPHA | V4L2_FBUF_FLAG_LOCAL_ALPHA |
+                                         V4L2_FBUF_FLAG_LOCAL_INV_ALPHA);
         return 0;
     }
 
@@ -701,6 +719,7 @@ private:
             job.rotate = m_state.rotate;
             job.hflip = m_state.hflip;
             job.vflip = m_state.vflip;
+            job.blend = BlendOf(m_state.fbufFlags, m_state.overlay, m_state.win);
             bool visible = m_state.output == 0;
             const uint8_t* pixels = m_mem.Pixels(index);
             lock.unlock();
@@ -709,7 +728,7 @@ private:
             if (visible) {
                 Render(job, pixels, picture, screenW, screenH);
                 CVeltoSimFramebuffer::GetInstance()->WriteOverlay(picture.data(), screenW, screenH,
-                                                                  screenW);
+                                                                  screenW, job.blend);
             }
             lock.lock();
             if (visible) {

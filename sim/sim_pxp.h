@@ -4,8 +4,11 @@
 // buffer: the planar YUV 4:2:2 picture of the current output format (signed
 // chroma), cut to the overlay window, rotated and flipped as set, scaled to
 // the crop rectangle and written into the framebuffer's overlay plane. The
-// plane shows the video only while output 0 is selected; the display lets it
-// through wherever the UI plane holds the colour key.
+// plane shows the video only while output 0 is selected, and the picture
+// goes with the framebuffer overlay set-up of its moment: the overlay flag
+// and the overlay control (0x08000003) put it on the screen at all, the
+// chroma-key flag with the window's key lets it through the UI, the alpha
+// flags blend the UI over it by the window's global alpha or the UI's own.
 // A blocking dequeue waits as videobuf2 does: until a buffer is done or the
 // stream stops, also when nothing is queued.
 //

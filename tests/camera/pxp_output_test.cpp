@@ -1,5 +1,6 @@
 // The PXP output on the simulated board: its queue never waits for a buffer
-// the driver does not hold.
+// the driver does not hold, and the screen shows the video only as the
+// framebuffer overlay is set up.
 #include "camera/v4l2_MXSPXPCtrl.h"
 
 #include <errno.h>
@@ -15,7 +16,9 @@
 
 #include "platform/velto_board.h"
 #include "settings/velto_SC_screen.h"
+#include "sim/sim_framebuffer.h"
 #include "sim/sim_pxp.h"
+#include "support/sim_overlay_sink.h"
 #include "tests/toolkit/tk_fixture.h"
 
 namespace {
@@ -65,6 +68,7 @@ protected:
     void TearDown() override {
         CV4L2_MXSPXPCTRL::GetInstance().Close();
         CVeltoSimPxp::GetInstance()->FailNextQueue(0, 0);
+        CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(nullptr);
         Velto::SetScreenMetricsProc(nullptr);
         CToolkitTest::TearDown();
     }
@@ -173,6 +177,111 @@ TEST_F(PxpOutputTest, AFailedQueueIsReportedAndNeverWaitedFor) {
     EXPECT_TRUE(WaitFor([&] { return Shown() > before; }));
     ASSERT_TRUE(Enqueue(&queued));
     EXPECT_TRUE(queued) << "frames stopped flowing";
+}
+
+// The PXP's set-up as the firmware makes it, or spoilt one step at a time
+// through a second descriptor (the set-up belongs to the device).
+class CPxpSetUp {
+public:
+    CPxpSetUp() : m_nFd(Board().Open("/dev/video0", O_RDWR)) {}
+    ~CPxpSetUp() { Board().Close(m_nFd); }
+    bool Opened() const { return m_nFd >= 0; }
+
+    void Flags(uint32_t flags) {
+        v4l2_framebuffer fb;
+        memset(&fb, 0, sizeof fb);
+        Board().Ioctl(m_nFd, VIDIOC_G_FBUF, &fb);
+        fb.flags = flags;
+        EXPECT_EQ(0, Board().Ioctl(m_nFd, VIDIOC_S_FBUF, &fb));
+    }
+    void OverlayControl(int value) {
+        v4l2_control c = {0x08000003, value};
+        EXPECT_EQ(0, Board().Ioctl(m_nFd, VIDIOC_S_CTRL, &c));
+    }
+    void Window(uint32_t key, uint8_t alpha) {
+        v4l2_format f;
+        memset(&f, 0, sizeof f);
+        f.type = V4L2_BUF_TYPE_VIDEO_OUTPUT_OVERLAY;
+        ASSERT_EQ(0, Board().Ioctl(m_nFd, VIDIOC_G_FMT, &f));
+        f.fmt.win.chromakey = key;
+        f.fmt.win.global_alpha = alpha;
+        EXPECT_EQ(0, Board().Ioctl(m_nFd, VIDIOC_S_FMT, &f));
+    }
+    void Firmware() {
+        Flags(V4L2_FBUF_FLAG_OVERLAY | V4L2_FBUF_FLAG_CHROMAKEY);
+        OverlayControl(1);
+        Window(0x010101, 255);
+    }
+
+private:
+    int m_nFd;
+};
+
+bool NearBlack(uint32_t rgb) {
+    return (rgb >> 16 & 0xFF) <= 1 && (rgb >> 8 & 0xFF) <= 1 && (rgb & 0xFF) <= 1;
+}
+
+TEST_F(PxpOutputTest, TheVideoShowsOnlyThroughTheOverlaySetUp) {
+    HWND top = Solid(nullptr, 0xFF010101u, 0, 0, 320, 240, false);
+    Solid(top, RGB(200, 0, 0), 0, 0, 40, 40);  // a red control
+    MwPumpMessages();
+    CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(&VeltoTestOverlayToScreen);
+    CV4L2_MXSPXPCTRL& pxp = CV4L2_MXSPXPCTRL::GetInstance();
+    ASSERT_TRUE(pxp.Start(320, 240));
+    pxp.ChangeToPXP(true);
+    // Two frames: the second waits for the buffer of the first, which is
+    // then on the screen, made under the set-up of the moment.
+    auto show = [&] {
+        for (int i = 0; i < 2; ++i) {
+            bool queued = false;
+            EXPECT_TRUE(Enqueue(&queued) && queued);
+        }
+    };
+
+    // The firmware's own set-up: the grey video where the UI holds the key,
+    // the control where it is drawn.
+    show();
+    const uint32_t video = Px(160, 120);
+    EXPECT_NEAR(180, static_cast<int>(video & 0xFF), 4) << std::hex << video;
+    EXPECT_EQ(0xC80000u, Px(20, 20));
+
+    CPxpSetUp setUp;
+    ASSERT_TRUE(setUp.Opened());
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+    } kWrong[] = {
+        {"no chroma-key flag", [&] { setUp.Flags(V4L2_FBUF_FLAG_OVERLAY); }},
+        {"no overlay flag", [&] { setUp.Flags(V4L2_FBUF_FLAG_CHROMAKEY); }},
+        {"overlay control off", [&] { setUp.OverlayControl(0); }},
+        {"another key", [&] { setUp.Window(0x000000, 255); }},
+    };
+    for (const auto& wrong : kWrong) {
+        SCOPED_TRACE(wrong.what);
+        setUp.Firmware();
+        wrong.spoil();
+        show();
+        EXPECT_TRUE(NearBlack(Px(160, 120))) << std::hex << Px(160, 120);
+        EXPECT_EQ(0xC80000u, Px(20, 20));
+    }
+
+    // Global alpha blends the UI over the video; the firmware's 255 would
+    // keep the UI whole.
+    setUp.Firmware();
+    setUp.Flags(V4L2_FBUF_FLAG_OVERLAY | V4L2_FBUF_FLAG_CHROMAKEY | V4L2_FBUF_FLAG_GLOBAL_ALPHA);
+    setUp.Window(0x010101, 128);
+    show();
+    const uint32_t mixed = Px(20, 20);
+    EXPECT_NEAR((200 + 180) / 2, static_cast<int>(mixed >> 16 & 0xFF), 4) << std::hex << mixed;
+    EXPECT_NEAR(180 / 2, static_cast<int>(mixed & 0xFF), 4) << std::hex << mixed;
+    EXPECT_EQ(video, Px(160, 120));
+    setUp.Window(0x010101, 255);
+    show();
+    EXPECT_EQ(0xC80000u, Px(20, 20));
+
+    setUp.Firmware();
+    show();
+    EXPECT_EQ(video, Px(160, 120));
 }
 
 }  // namespace
