@@ -1,5 +1,6 @@
 #include "camera/v4l2_MXSPXPCtrl.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -105,7 +106,7 @@ bool CV4L2_MXSPXPCTRL::InitV4L2Params() {
     return true;
 }
 
-void CV4L2_MXSPXPCTRL::EnqueuePXPBuf(char* yuyv, unsigned length) {
+bool CV4L2_MXSPXPCTRL::EnqueuePXPBuf(char* yuyv, unsigned length) {
     // Any other frame would be read past its end or shown as garbage.
     if (yuyv == nullptr || length != kSourceWidth * kSourceHeight * 2) {
         // Once per run of wrong frames, not 25 times a second.
@@ -113,26 +114,46 @@ void CV4L2_MXSPXPCTRL::EnqueuePXPBuf(char* yuyv, unsigned length) {
             printf("Error: EnqueuePXPBuf: a frame of %u bytes is not a %ux%u YUYV frame\n", length,
                    kSourceWidth, kSourceHeight);
         }
-        return;
+        return false;
     }
     m_bRefusing = false;
     std::lock_guard<std::mutex> lock(m_mCtrlLock);
     if (!IsStreaming()) {
-        return;
+        return false;
     }
-    v4l2_buffer buf;
-    if (!v4l2_DQBUF(V4L2_BUF_TYPE_VIDEO_OUTPUT, buf)) {
-        return;
-    }
-    if (buf.length != 0) {
-        CV4LMMAPDATABUF* mapped = GetStreamBufferListAt(buf.index);
-        unsigned w = m_nCurWidth, h = m_nCurHeight;
-        if (mapped != nullptr && static_cast<uint64_t>(mapped->m_nLen) >= uint64_t(w) * h * 2) {
-            YUYVtoYUV422PZoomoutCen(yuyv, mapped->m_pBase, kSourceWidth, kSourceHeight, w, h);
+    // A buffer we hold (never queued, or its queue failed) is filled at
+    // once. Only one the driver holds may be dequeued: on a blocking node a
+    // dequeue with nothing queued waits for ever, under this lock.
+    int held = HeldBufferIndex();
+    unsigned index = static_cast<unsigned>(held);
+    bool fill = true;
+    if (held < 0) {
+        if (QueuedBufferCount() == 0) {
+            return false;  // no buffer mapped at all
         }
+        v4l2_buffer buf;
+        if (!v4l2_DQBUF(V4L2_BUF_TYPE_VIDEO_OUTPUT, buf)) {
+            return false;
+        }
+        index = buf.index;
+        fill = buf.length != 0;
+    }
+    CV4LMMAPDATABUF* mapped = fill ? GetStreamBufferListAt(index) : nullptr;
+    unsigned w = m_nCurWidth, h = m_nCurHeight;
+    if (mapped != nullptr && static_cast<uint64_t>(mapped->m_nLen) >= uint64_t(w) * h * 2) {
+        YUYVtoYUV422PZoomoutCen(yuyv, mapped->m_pBase, kSourceWidth, kSourceHeight, w, h);
     }
     v4l2_buffer requeue;
-    v4l2_QBUF(V4L2_BUF_TYPE_VIDEO_OUTPUT, buf.index, requeue);
+    if (!v4l2_QBUF(V4L2_BUF_TYPE_VIDEO_OUTPUT, index, requeue)) {
+        // The buffer stays with us; the next frame tries it again.
+        if (!m_bQueueFailing.exchange(true)) {
+            printf("Error: EnqueuePXPBuf: frame not shown, buffer %u not queued (%s)\n", index,
+                   strerror(errno));
+        }
+        return false;
+    }
+    m_bQueueFailing = false;
+    return true;
 }
 
 bool CV4L2_MXSPXPCTRL::RotateCW() {

@@ -35,9 +35,11 @@ public:
     // buffer. False, and closed, when there is no such node or a step fails.
     bool Start(unsigned width, unsigned height);
 
-    // Shows one 320 x 240 YUYV frame at the current zoom. Does nothing while
-    // not streaming; refuses (with a message) a frame of any other length.
-    void EnqueuePXPBuf(char* yuyv, unsigned length);
+    // Shows one 320 x 240 YUYV frame at the current zoom: true when it was
+    // queued to the PXP. False while not streaming, for a frame of any other
+    // length, and (with a message) when the driver refuses the buffer; never
+    // waits for a buffer the driver does not hold.
+    bool EnqueuePXPBuf(char* yuyv, unsigned length);
 
     // Next orientation: Orig, HFlip, 180, VFlip, Orig...; false when the
     // device is not open or a control is refused.
@@ -78,5 +80,6 @@ private:
     std::atomic<PXPRotateType> m_curRotateType;
     std::atomic<uint16_t> m_nCurWidth;
     std::atomic<uint16_t> m_nCurHeight;
-    std::atomic<bool> m_bRefusing{false};  // the last frame offered was refused
+    std::atomic<bool> m_bRefusing{false};      // the last frame offered was refused
+    std::atomic<bool> m_bQueueFailing{false};  // the last frame's queue failed
 };

@@ -286,6 +286,9 @@ bool CV4L2_VideoCtrl::RequestV4L2StreamBuffer(const v4l2_buf_type& type, const u
         printf("Unable to allocate buffers: %d.\n", errno);
         return false;
     }
+    LockStreamBufferList();
+    m_lQueuedBufs.clear();  // fresh buffers start with us
+    UnlockStreamBufferList();
     // No driver has more than VIDEO_MAX_FRAME buffers; a count beyond that is
     // a broken answer, and trying each index would keep this thread busy for
     // hours.
@@ -329,6 +332,7 @@ void CV4L2_VideoCtrl::AddStreamBufferList(int index, CV4LMMAPDATABUF* buf) {
         delete it->second;
         m_lBufferList.erase(it);
     }
+    m_lQueuedBufs.erase(static_cast<uint32_t>(index));
     printf("Add buf[%d] %p\n", index, static_cast<void*>(buf));
     m_lBufferList[static_cast<uint32_t>(index)] = buf;
     UnlockStreamBufferList();
@@ -341,6 +345,7 @@ void CV4L2_VideoCtrl::ClearStreamBufferList() {
         delete entry.second;
     }
     m_lBufferList.clear();
+    m_lQueuedBufs.clear();
     UnlockStreamBufferList();
 }
 
@@ -381,6 +386,9 @@ bool CV4L2_VideoCtrl::v4l2_QBUF(v4l2_buf_type type, unsigned index, v4l2_buffer&
         printf("Device(%s) Unable to requeue buffer (%d).\n", m_strDevName.c_str(), errno);
         return false;
     }
+    LockStreamBufferList();
+    m_lQueuedBufs.insert(index);
+    UnlockStreamBufferList();
     return true;
 }
 
@@ -399,12 +407,20 @@ bool CV4L2_VideoCtrl::v4l2_DQBUF(v4l2_buf_type type, v4l2_buffer& buf) {
         }
         return false;
     }
+    LockStreamBufferList();
+    m_lQueuedBufs.erase(buf.index);
+    UnlockStreamBufferList();
     return true;
 }
 
 bool CV4L2_VideoCtrl::v4l2_ClearBuf(v4l2_buf_type type, int count) {
+    bool all = true;
     LockStreamBufferList();
     for (auto& entry : m_lBufferList) {
+        // A buffer the driver holds already would only be refused.
+        if (m_lQueuedBufs.count(entry.first) != 0) {
+            continue;
+        }
         v4l2_buffer buf;
         memset(&buf, 0, sizeof buf);
         buf.index = entry.first;
@@ -412,10 +428,36 @@ bool CV4L2_VideoCtrl::v4l2_ClearBuf(v4l2_buf_type type, int count) {
         buf.memory = V4L2_MEMORY_MMAP;
         if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_QBUF, &buf) != 0) {
             printf("Unable to queue buffer (%d).\n", errno);
+            all = false;
+        } else {
+            m_lQueuedBufs.insert(entry.first);
         }
     }
     UnlockStreamBufferList();
-    return true;
+    return all;
+}
+
+int CV4L2_VideoCtrl::QueuedBufferCount() {
+    LockStreamBufferList();
+    int n = 0;
+    for (uint32_t index : m_lQueuedBufs) {
+        n += m_lBufferList.count(index) != 0;
+    }
+    UnlockStreamBufferList();
+    return n;
+}
+
+int CV4L2_VideoCtrl::HeldBufferIndex() {
+    LockStreamBufferList();
+    int found = -1;
+    for (auto& entry : m_lBufferList) {
+        if (m_lQueuedBufs.count(entry.first) == 0) {
+            found = static_cast<int>(entry.first);
+            break;
+        }
+    }
+    UnlockStreamBufferList();
+    return found;
 }
 
 bool CV4L2_VideoCtrl::EnableStream(v4l2_buf_type type, unsigned count) {
@@ -433,7 +475,11 @@ bool CV4L2_VideoCtrl::EnableStream(v4l2_buf_type type, unsigned count) {
     if (!requested) {
         return false;
     }
-    v4l2_ClearBuf(type, static_cast<int>(count));
+    if (!v4l2_ClearBuf(type, static_cast<int>(count))) {
+        // The stream still starts: the caller queues what is left with us.
+        printf("Stream(%s): %d of %d buffers queued\n", m_strDevName.c_str(), QueuedBufferCount(),
+               GetStreamBufferSize());
+    }
     int t = type;
     if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_STREAMON, &t) != 0) {
         printf("Unable to %s capture: %d.\n", "start", errno);
@@ -453,7 +499,7 @@ bool CV4L2_VideoCtrl::DisableStream(v4l2_buf_type type, unsigned count) {
     if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_STREAMOFF, &t) != 0) {
         printf("Unable to %s capture: %d.\n", "stop", errno);
     }
-    ClearStreamBufferList();
+    ClearStreamBufferList();  // stream off returns every buffer to us
     m_bIsstreaming = false;
     printf("Stream(%s) disabled.\n", m_strDevName.c_str());
     return true;

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <map>
+#include <set>
 #include <string>
 
 // One driver buffer mapped into the process; unmapped by the destructor.
@@ -90,12 +91,20 @@ public:
     // Queues driver buffer index; false (errno kept) on failure.
     bool v4l2_QBUF(v4l2_buf_type type, unsigned index, v4l2_buffer& buf);
     // Dequeues a filled buffer into buf; false (errno kept, EAGAIN when none
-    // is ready on a non-blocking node) on failure.
+    // is ready on a non-blocking node) on failure. On a blocking node this
+    // waits while the stream runs, for ever when nothing is queued: see
+    // QueuedBufferCount.
     bool v4l2_DQBUF(v4l2_buf_type type, v4l2_buffer& buf);
-    // Queues every mapped buffer; failures are printed, the result is true.
+    // Queues every mapped buffer the driver does not hold yet; failures are
+    // printed and make the result false (the buffer stays with us).
     bool v4l2_ClearBuf(v4l2_buf_type type, int count);
+    // Mapped buffers queued to the driver and not dequeued since.
+    int QueuedBufferCount();
+    // The lowest mapped buffer the driver does not hold, or -1.
+    int HeldBufferIndex();
     // Requests, maps and queues buffers and starts the stream (the request is
-    // tried up to four times). True when already streaming.
+    // tried up to four times). True when already streaming. A buffer that
+    // could not be queued is reported and left for the caller to queue.
     bool EnableStream(v4l2_buf_type type, unsigned count);
     // Stops the stream and unmaps and frees the buffers; always true.
     bool DisableStream(v4l2_buf_type type, unsigned count);
@@ -147,6 +156,8 @@ protected:
     std::atomic<bool> m_bIsstreaming;
     pthread_mutex_t* m_pBufferListMutex;
     std::map<uint32_t, CV4LMMAPDATABUF*> m_lBufferList;
+    // Indices the driver holds; guarded by the buffer map's mutex.
+    std::set<uint32_t> m_lQueuedBufs;
     v4l2_buf_type m_v4l_buf_type;
 
 private:

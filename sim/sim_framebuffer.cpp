@@ -159,10 +159,12 @@ int CVeltoSimFramebuffer::MemoryFd(size_t size) {
     return m_nMemFd;
 }
 
-void CVeltoSimFramebuffer::WriteOverlay(const uint32_t* pixels, int width, int height, int stride) {
+void CVeltoSimFramebuffer::WriteOverlay(const uint32_t* pixels, int width, int height, int stride,
+                                        const CVeltoSimOverlayBlend& blend) {
     Sink sink;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        m_blend = blend;
         if (!pixels || width < 1 || height < 1 || stride < width) {
             m_overlay.clear();
             m_nOverlayW = m_nOverlayH = 0;
@@ -178,8 +180,13 @@ void CVeltoSimFramebuffer::WriteOverlay(const uint32_t* pixels, int width, int h
         sink = m_sink;
     }
     if (sink) {
-        sink(pixels, width, height, stride);
+        sink(pixels, width, height, stride, blend);
     }
+}
+
+CVeltoSimOverlayBlend CVeltoSimFramebuffer::LastOverlayBlend() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_blend;
 }
 
 void CVeltoSimFramebuffer::SetOverlaySink(Sink sink) {

@@ -121,7 +121,23 @@ struct Job {
     v4l2_rect source;  // window cut to the picture
     v4l2_rect crop;
     int rotate, hflip, vflip;
+    CVeltoSimOverlayBlend blend;
 };
+
+// What the framebuffer overlay set-up makes of the picture on the screen.
+// Without the overlay flag or the driver's overlay control the picture
+// stays in memory; without chroma key or alpha the UI covers it all.
+CVeltoSimOverlayBlend BlendOf(uint32_t fbufFlags, int overlay, const v4l2_window& win) {
+    CVeltoSimOverlayBlend b;
+    b.shown = (fbufFlags & V4L2_FBUF_FLAG_OVERLAY) != 0 && overlay == 1;
+    b.chromaKey = (fbufFlags & V4L2_FBUF_FLAG_CHROMAKEY) != 0;
+    b.key = win.chromakey & 0xFFFFFFu;
+    b.globalAlpha = (fbufFlags & V4L2_FBUF_FLAG_GLOBAL_ALPHA) != 0;
+    b.alpha = win.global_alpha;
+    b.localAlpha = (fbufFlags & V4L2_FBUF_FLAG_LOCAL_ALPHA) != 0;
+    b.localInvAlpha = (fbufFlags & V4L2_FBUF_FLAG_LOCAL_INV_ALPHA) != 0;
+    return b;
+}
 
 // Source pixel for destination pixel (dx, dy) of the crop rectangle: the
 // picture is flipped, then rotated clockwise, then scaled to the crop.
@@ -368,8 +384,9 @@ private:
         ScreenSize(&w, &h);
         std::lock_guard<std::mutex> lock(m_state.mutex);
         memset(fb, 0, sizeof *fb);
-        fb->capability =
-            V4L2_FBUF_CAP_EXTERNOVERLAY | V4L2_FBUF_CAP_CHROMAKEY | V4L2_FBUF_CAP_GLOBAL_ALPHA;
+        fb->capability = V4L2_FBUF_CAP_EXTERNOVERLAY | V4L2_FBUF_CAP_CHROMAKEY |
+                         V4L2_FBUF_CAP_GLOBAL_ALPHA | V4L2_FBUF_CAP_LOCAL_ALPHA |
+                         V4L2_FBUF_CAP_LOCAL_INV_ALPHA;
         fb->flags = m_state.fbufFlags;
         fb->fmt.width = static_cast<uint32_t>(w);
         fb->fmt.height = static_cast<uint32_t>(h);
@@ -382,7 +399,8 @@ private:
     int SetFbuf(v4l2_framebuffer* fb) {
         std::lock_guard<std::mutex> lock(m_state.mutex);
         m_state.fbufFlags = fb->flags & (V4L2_FBUF_FLAG_OVERLAY | V4L2_FBUF_FLAG_CHROMAKEY |
-                                         V4L2_FBUF_FLAG_GLOBAL_ALPHA);
+                                         V4L2_FBUF_FLAG_GLOBAL_ALPHA | V4L2_FBUF_FLAG_LOCAL_ALPHA |
+                                         V4L2_FBUF_FLAG_LOCAL_INV_ALPHA);
         return 0;
     }
 
@@ -581,6 +599,9 @@ private:
         if (buf->index >= m_buffers.size() || m_buffers[buf->index].state != BufState::Dequeued) {
             return Fail(EINVAL);
         }
+        if (int err = m_pDevice->TakeQueueFault()) {
+            return Fail(err);
+        }
         m_buffers[buf->index].state = BufState::Queued;
         m_queued.push_back(buf->index);
         FillBuffer(buf->index, buf);
@@ -593,16 +614,14 @@ private:
             return Fail(EINVAL);
         }
         std::unique_lock<std::mutex> lock(m_state.mutex);
+        // As videobuf2: a blocking dequeue waits until a buffer is done or
+        // the stream stops, even when nothing is queued that could be done.
         for (;;) {
             if (!m_bStreaming) {
                 return Fail(EINVAL);
             }
             if (!m_done.empty()) {
                 break;
-            }
-            // Nothing queued would wait for ever; a faulty caller is told.
-            if (m_queued.empty() && !m_bActive) {
-                return Fail(EINVAL);
             }
             if (m_bNonBlocking) {
                 return Fail(EAGAIN);
@@ -663,6 +682,7 @@ private:
             m_queued.clear();
             m_done.clear();
             DrainReadable();
+            m_cond.notify_all();  // a dequeue waiting for a buffer fails now
             clear = m_state.owner == this && m_state.shown;
             if (clear) {
                 m_state.shown = false;
@@ -688,7 +708,6 @@ private:
             m_queued.pop_front();
             Buffer& b = m_buffers[index];
             b.state = BufState::Active;
-            m_bActive = true;
             Job job;
             job.pix = m_state.pix;
             job.source = m_state.win.w;
@@ -700,6 +719,7 @@ private:
             job.rotate = m_state.rotate;
             job.hflip = m_state.hflip;
             job.vflip = m_state.vflip;
+            job.blend = BlendOf(m_state.fbufFlags, m_state.overlay, m_state.win);
             bool visible = m_state.output == 0;
             const uint8_t* pixels = m_mem.Pixels(index);
             lock.unlock();
@@ -708,7 +728,7 @@ private:
             if (visible) {
                 Render(job, pixels, picture, screenW, screenH);
                 CVeltoSimFramebuffer::GetInstance()->WriteOverlay(picture.data(), screenW, screenH,
-                                                                  screenW);
+                                                                  screenW, job.blend);
             }
             lock.lock();
             if (visible) {
@@ -716,7 +736,6 @@ private:
             }
             b.sequence = m_nSequence++;
             b.state = BufState::Done;
-            m_bActive = false;
             m_done.push_back(index);
             m_pDevice->CountShown(MonotonicMicros());
             SignalReadable();
@@ -743,7 +762,6 @@ private:
     std::thread m_hardware;
     bool m_bStop = false;
     bool m_bStreaming = false;
-    bool m_bActive = false;
     uint32_t m_nSequence = 0;
     std::vector<Buffer> m_buffers;
     std::deque<uint32_t> m_queued;
@@ -777,6 +795,22 @@ std::unique_ptr<CVeltoSimHandle> CVeltoSimPxp::Open(int flags, int* err) {
 void CVeltoSimPxp::Reset() {
     std::lock_guard<std::mutex> lock(m_pState->mutex);
     m_pState->Reset();
+    m_nQueueFaults = 0;
+}
+
+void CVeltoSimPxp::FailNextQueue(int err, int count) {
+    m_nQueueErr = err;
+    m_nQueueFaults = count;
+}
+
+int CVeltoSimPxp::TakeQueueFault() {
+    int left = m_nQueueFaults.load();
+    while (left > 0) {
+        if (m_nQueueFaults.compare_exchange_weak(left, left - 1)) {
+            return m_nQueueErr;
+        }
+    }
+    return 0;
 }
 
 int CVeltoSimPxp::CurrentOutput() {

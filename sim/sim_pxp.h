@@ -4,8 +4,13 @@
 // buffer: the planar YUV 4:2:2 picture of the current output format (signed
 // chroma), cut to the overlay window, rotated and flipped as set, scaled to
 // the crop rectangle and written into the framebuffer's overlay plane. The
-// plane shows the video only while output 0 is selected; the display lets it
-// through wherever the UI plane holds the colour key.
+// plane shows the video only while output 0 is selected, and the picture
+// goes with the framebuffer overlay set-up of its moment: the overlay flag
+// and the overlay control (0x08000003) put it on the screen at all, the
+// chroma-key flag with the window's key lets it through the UI, the alpha
+// flags blend the UI over it by the window's global alpha or the UI's own.
+// A blocking dequeue waits as videobuf2 does: until a buffer is done or the
+// stream stops, also when nothing is queued.
 //
 // The state (formats, window, crop, controls, output) belongs to the device
 // and outlives a close, as on the board; buffers belong to the descriptor
@@ -50,6 +55,11 @@ public:
     // Puts the device back to its power-on state (tests, board init).
     void Reset();
 
+    // The next count VIDIOC_QBUF calls that would succeed fail with err.
+    void FailNextQueue(int err, int count = 1);
+    // err for a queue call that is to fail, else 0 (counts it off).
+    int TakeQueueFault();
+
     // The selected output (0: video visible).
     int CurrentOutput();
 
@@ -64,6 +74,8 @@ private:
     std::atomic<long long> m_nLastShownUs{0};
     std::atomic<int> m_nLiveHandles{0};
     std::atomic<int> m_nLiveMappings{0};
+    std::atomic<int> m_nQueueFaults{0};
+    std::atomic<int> m_nQueueErr{0};
 };
 
 // Makes the node and its sysfs entry exist below the board root.

@@ -69,13 +69,15 @@ void CDisplay::Wait(int timeoutMs, std::vector<CKeyEvent>& keys) {
     }
 }
 
-void CDisplay::SetOverlay(const uint32_t* pixels, int w, int h, int stride) {
+void CDisplay::SetOverlay(const uint32_t* pixels, int w, int h, int stride,
+                          const MwOverlayBlend& blend) {
     if (!pixels || w < 1 || h < 1 || stride < w) {
         ClearOverlay();
         return;
     }
     {
         std::lock_guard<std::mutex> lock(m_overlayMutex);
+        m_blend = blend;
         m_overlay.resize((size_t)m_nWidth * m_nHeight);
         for (int y = 0; y < m_nHeight; ++y) {
             const uint32_t* src = pixels + (size_t)((int64_t)y * h / m_nHeight) * stride;
@@ -93,14 +95,33 @@ void CDisplay::ClearOverlay() {
     {
         std::lock_guard<std::mutex> lock(m_overlayMutex);
         m_overlay.clear();
+        m_blend = MwOverlayBlend();
     }
     m_bOverlayChanged = true;
     Wake();
 }
 
+namespace {
+
+// ui over video where ui covers by cover / 255, per channel.
+uint32_t Mix(uint32_t ui, uint32_t video, unsigned cover) {
+    uint32_t out = 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+        unsigned u = ui >> shift & 0xFF, v = video >> shift & 0xFF;
+        out |= (uint32_t)((u * cover + v * (255 - cover) + 127) / 255) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
 void CDisplay::Compose(PSD ui, uint32_t* out) {
     std::lock_guard<std::mutex> lock(m_overlayMutex);
-    const bool haveOverlay = !m_overlay.empty();
+    const MwOverlayBlend& b = m_blend;
+    // Without a picture the video plane is black.
+    const bool haveOverlay = !m_overlay.empty() && b.shown;
+    const bool anyAlpha = b.globalAlpha || b.localAlpha || b.localInvAlpha;
+    const uint32_t key = b.key & 0xFFFFFFu;
     int w = std::min(m_nWidth, ui->xres), h = std::min(m_nHeight, ui->yres);
     for (int y = 0; y < h; ++y) {
         const uint32_t* src = Row32(ui, y);
@@ -108,10 +129,17 @@ void CDisplay::Compose(PSD ui, uint32_t* out) {
         const uint32_t* ov = haveOverlay ? m_overlay.data() + (size_t)y * m_nWidth : nullptr;
         for (int x = 0; x < w; ++x) {
             uint32_t p = src[x];
-            if ((p & 0xFFFFFFu) == kColourKey) {
-                dst[x] = ov ? ov[x] : 0xFF000000u;
-            } else {
+            uint32_t video = ov ? ov[x] : 0xFF000000u;
+            if (b.chromaKey && (p & 0xFFFFFFu) == key) {
+                dst[x] = video;
+            } else if (!anyAlpha) {
                 dst[x] = p | 0xFF000000u;
+            } else {
+                // Local alpha goes before the global one, as on most blenders.
+                unsigned cover = b.localAlpha      ? p >> 24
+                                 : b.localInvAlpha ? 255 - (p >> 24)
+                                                   : b.alpha;
+                dst[x] = Mix(p, video, cover);
             }
         }
     }

@@ -1,7 +1,8 @@
 // One narrow interface for every display backend (in-memory, SDL2 window,
 // Linux framebuffer). A display owns the video overlay plane; the UI plane
-// is the toolkit's screen surface, composed over the overlay wherever a UI
-// pixel is the colour key 0x010101.
+// is the toolkit's screen surface, composed over the overlay as the display
+// hardware was set up: by default the video shows wherever a UI pixel is
+// the colour key 0x010101.
 #pragma once
 
 #include <stdint.h>
@@ -11,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "toolkit/tk_host.h"
 #include "toolkit/winapi.h"
 
 namespace VeltoTk {
@@ -40,8 +42,9 @@ public:
     virtual void Wake();
 
     // Overlay plane, from any thread: a copy of a 0xAARRGGBB picture of
-    // w x h (stride in pixels) scaled to the screen.
-    void SetOverlay(const uint32_t* pixels, int w, int h, int stride);
+    // w x h (stride in pixels) scaled to the screen, and how it is blended.
+    void SetOverlay(const uint32_t* pixels, int w, int h, int stride,
+                    const MwOverlayBlend& blend = MwOverlayBlend());
     void ClearOverlay();
     bool OverlayChanged() { return m_bOverlayChanged.exchange(false); }
     // UI over overlay into out (Width() x Height()), as the hardware shows it.
@@ -58,6 +61,7 @@ protected:
     int m_nWakeFd = -1;
     std::mutex m_overlayMutex;
     std::vector<uint32_t> m_overlay;  // Width() x Height(); empty: black
+    MwOverlayBlend m_blend;           // of the picture in m_overlay
     std::atomic<bool> m_bOverlayChanged{false};
 };
 

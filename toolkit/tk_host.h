@@ -47,9 +47,22 @@ bool MwSaveScreenshot(const std::string& path);
 COLORREF MwGetScreenPixel(int x, int y);
 // Composed pixel (what the viewer sees) at (x, y) as 0xRRGGBB.
 uint32_t MwGetComposedPixel(int x, int y);
+// How the video overlay plane and the UI plane make the screen: what the
+// display hardware was told when the picture was made.
+struct MwOverlayBlend {
+    bool shown = true;           // the overlay plane is on at all
+    bool chromaKey = true;       // UI pixels of the colour key let the video through
+    uint32_t key = 0x010101u;    // the colour key, 0xRRGGBB
+    bool globalAlpha = false;    // other UI pixels cover the video by alpha / 255
+    uint8_t alpha = 255;         // the global alpha
+    bool localAlpha = false;     // a UI pixel's own alpha byte is its cover
+    bool localInvAlpha = false;  // 255 minus a UI pixel's alpha byte is its cover
+};
 // Video overlay plane: a 0xAARRGGBB picture, scaled to the screen (any
-// thread).
+// thread), blended as blend says (the device's own set-up when not given).
 void MwSetOverlay(const uint32_t* pixels, int width, int height, int stride);
+void MwSetOverlay(const uint32_t* pixels, int width, int height, int stride,
+                  const MwOverlayBlend& blend);
 
 // One line per window, indented two blanks per depth: class, 'text', x, y,
 // width, height (screen coordinates), visible or hidden, and "modal" after

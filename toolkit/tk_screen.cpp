@@ -275,9 +275,14 @@ uint32_t MwGetComposedPixel(int x, int y) {
 }
 
 void MwSetOverlay(const uint32_t* pixels, int width, int height, int stride) {
+    MwSetOverlay(pixels, width, height, stride, MwOverlayBlend());
+}
+
+void MwSetOverlay(const uint32_t* pixels, int width, int height, int stride,
+                  const MwOverlayBlend& blend) {
     CToolkit& tk = Tk();
     if (tk.display) {
-        tk.display->SetOverlay(pixels, width, height, stride);
+        tk.display->SetOverlay(pixels, width, height, stride, blend);
     }
 }
 

@@ -68,6 +68,20 @@ static bool Handle(const std::string& request, std::string& reply) {
     return false;
 }
 
+// The PXP's picture with its set-up, to the screen's overlay plane.
+static void SimOverlayToScreen(const uint32_t* px, int w, int h, int stride,
+                               const CVeltoSimOverlayBlend& sim) {
+    MwOverlayBlend blend;
+    blend.shown = sim.shown;
+    blend.chromaKey = sim.chromaKey;
+    blend.key = sim.key;
+    blend.globalAlpha = sim.globalAlpha;
+    blend.alpha = sim.alpha;
+    blend.localAlpha = sim.localAlpha;
+    blend.localInvAlpha = sim.localInvAlpha;
+    MwSetOverlay(px, w, h, stride, blend);
+}
+
 void StartSimGlue() {
     // A board prepared for stepped tests runs its program on virtual time,
     // which only "advance" requests move.
@@ -77,8 +91,7 @@ void StartSimGlue() {
         // so whatever the program times by the wall clock steps with it.
         CVeltoSimBoard::GetInstance().FollowClock(&MwClockNow);
     }
-    CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(
-        [](const uint32_t* px, int w, int h, int stride) { MwSetOverlay(px, w, h, stride); });
+    CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(&SimOverlayToScreen);
     g_pServer = new CVeltoSimControlServer();
     std::string path = CVeltoSimBoard::GetInstance().SimFile("ui.sock");
     if (!g_pServer->Start(path, Handle)) {

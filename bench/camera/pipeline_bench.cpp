@@ -185,7 +185,8 @@ int main(int argc, char** argv) {
     // The firmware's messages would drown the report.
     int reportFd = dup(STDOUT_FILENO);
     g_report = fdopen(reportFd, "w");
-    if (freopen("/dev/null", "w", stdout) == nullptr || freopen("/dev/null", "w", stderr) == nullptr) {
+    if (freopen("/dev/null", "w", stdout) == nullptr ||
+        freopen("/dev/null", "w", stderr) == nullptr) {
         g_report = fdopen(dup(reportFd), "w");
     }
 
@@ -193,7 +194,7 @@ int main(int argc, char** argv) {
 
     OverlayWatch watch;
     CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(
-        [&watch](const uint32_t* px, int w, int h, int stride) {
+        [&watch](const uint32_t* px, int w, int h, int stride, const CVeltoSimOverlayBlend&) {
             watch.OnPicture(px, w, h, stride);
         });
     initLut();
