@@ -17,8 +17,6 @@
 
 namespace VeltoTk {
 
-constexpr uint32_t kColourKey = 0x010101u;
-
 struct CKeyEvent {
     UINT vk;
     bool down;
