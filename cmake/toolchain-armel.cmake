@@ -39,10 +39,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # The processor of the device. 64-bit file offsets keep stat() and lseek()
 # working on files above 2 GiB that a PC may leave on the card, and give
-# off_t the same size as on the PC build. -Wno-psabi: the note that GCC 7
-# changed how some arguments are passed concerns no code mixed in from older
-# compilers here.
-set(VELTO_ARMEL_FLAGS "-mcpu=arm926ej-s -mfloat-abi=soft -D_FILE_OFFSET_BITS=64 -Wno-psabi")
+# off_t the same size as on the PC build. A 64-bit time_t keeps the clock,
+# the time stamp and the file names right from 2038 on (glibc needs 64-bit
+# file offsets for it). None of the sysroot's libraries that the firmware
+# calls takes a time_t, a timeval or a struct stat; libpng's
+# png_convert_from_time_t does, and scripts/test-armel.sh fails a program
+# that calls it. -Wno-psabi: the note that GCC 7 changed how some arguments
+# are passed concerns no code mixed in from older compilers here.
+set(VELTO_ARMEL_FLAGS
+    "-mcpu=arm926ej-s -mfloat-abi=soft -D_FILE_OFFSET_BITS=64 -D_TIME_BITS=64 -Wno-psabi")
 set(CMAKE_C_FLAGS_INIT "${VELTO_ARMEL_FLAGS}")
 set(CMAKE_CXX_FLAGS_INIT "${VELTO_ARMEL_FLAGS}")
 # Libraries pulled in by other libraries (freetype -> png, z, brotli, bz2) are

@@ -18,10 +18,15 @@ namespace {
 // 2011-12-31 23:59:59 UTC: a clock at or before this was never set.
 const time_t kLastUnsetTime = 1325375999;
 
-void SetSystemClock(time_t t) {
+// False, with errno, when the system clock refused t.
+bool SetSystemClock(time_t t) {
     if (Board().SetTime(t) != 0) {
-        printf("Error: stime(%s)\n", strerror(errno));
+        int err = errno;
+        printf("Error: stime(%s)\n", strerror(err));
+        errno = err;
+        return false;
     }
+    return true;
 }
 
 // The nine broken-down fields the RTC driver carries.
@@ -98,7 +103,12 @@ bool set_rtc_time(const tm& in) {
     if (t == static_cast<time_t>(-1)) {
         return false;  // never set the clock to 1969 from a time mktime refused
     }
-    SetSystemClock(t);
+    // A kernel with a 32-bit clock cannot hold a time from 2038 on: an RTC
+    // set to it anyway would be read back as some other date at the next
+    // start, so it keeps the time the system clock still has.
+    if (!SetSystemClock(t) && errno == EOVERFLOW) {
+        return false;
+    }
     int fd = OpenRtc();
     if (fd < 0) {
         return false;

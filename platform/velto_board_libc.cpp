@@ -8,8 +8,13 @@
 #include <unistd.h>
 
 #include "platform/velto_board.h"
+#include "platform/velto_v4l2_time32.h"
 
 namespace {
+
+int SysIoctl(int fd, unsigned long request, void* arg) {
+    return ::ioctl(fd, request, arg);
+}
 
 class CVeltoLibcBoard : public CVeltoBoard {
 public:
@@ -27,7 +32,8 @@ public:
     int Ftruncate(int fd, off_t length) override { return ::ftruncate(fd, length); }
     FILE* Fopen(const char* path, const char* mode) override { return ::fopen(path, mode); }
     int Ioctl(int fd, unsigned long request, void* arg) override {
-        return ::ioctl(fd, request, arg);
+        // A kernel before 5.6 knows the buffer requests with 32-bit times only.
+        return Velto::V4L2Ioctl(&SysIoctl, fd, request, arg);
     }
     void* Mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) override {
         return ::mmap(addr, length, prot, flags, fd, offset);

@@ -298,12 +298,20 @@ void CVeltoUICtrlDateTime::SetClock() {
     t.tm_isdst = -1;
     // 31 April becomes 1 May.
     time_t ts = Velto::validate_tm_time(&t);
-    printf("ts.tv_sec = %ld\n", (long)ts);
-    if (ts != (time_t)-1) {
+    printf("ts.tv_sec = %lld\n", (long long)ts);
+    m_nClockResult = CLOCK_SET;
+    if (ts == (time_t)-1) {
+        m_nClockResult = CLOCK_DATE_UNSUPPORTED;
+    } else {
         if (Board().SetTime(ts) != 0) {
-            printf("Error: stime(%s)\n", strerror(errno));
+            int err = errno;
+            printf("Error: stime(%s)\n", strerror(err));
+            // A kernel with a 32-bit clock ends in January 2038.
+            m_nClockResult = err == EOVERFLOW ? CLOCK_DATE_UNSUPPORTED : CLOCK_NOT_SET;
         }
-        Velto::set_rtc_time(t);
+        if (!Velto::set_rtc_time(t) && m_nClockResult == CLOCK_SET) {
+            m_nClockResult = CLOCK_NOT_SET;
+        }
     }
     if (s_startTimers) {
         s_startTimers();

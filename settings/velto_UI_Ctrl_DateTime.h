@@ -43,6 +43,15 @@ public:
     HWND m_hStaticHour;
     HWND m_hStaticMinute;
     int m_CurDatePos;  // 1 month, 2 day, 3 year, 4 hour, 5 minute
+
+    // What the last Enter did to the clocks.
+    enum ClockResult {
+        CLOCK_UNTOUCHED,         // no Enter yet
+        CLOCK_SET,               // the system clock and the hardware clock
+        CLOCK_NOT_SET,           // the system clock or the hardware clock refused it
+        CLOCK_DATE_UNSUPPORTED,  // a date the board's clock cannot hold
+    };
+    ClockResult m_nClockResult = CLOCK_UNTOUCHED;
     HFONT m_hfStaticFont;
     HFONT m_hfDTFont;
 

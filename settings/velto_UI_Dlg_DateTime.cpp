@@ -10,6 +10,8 @@ namespace {
 
 constexpr WORD kDialogId = 103;
 constexpr INT kClockSet = 6;
+constexpr const char* kClockNotSetText = "Clock not set";
+constexpr const char* kDateUnsupportedText = "Date not supported";
 
 }  // namespace
 
@@ -44,7 +46,31 @@ void CVeltoUIDlgDateTime::InitDialog() {
     InitIcon();
 }
 
+void CVeltoUIDlgDateTime::ShowClockMessage(const char* text) {
+    printf("Error: the clock was not set: %s\n", text);
+    if (!m_hMessage) {
+        RECT rc{0, 0, 0, 0};
+        GetClientRect(m_hFrame, &rc);
+        int w = rc.right - rc.left, h = rc.bottom - rc.top;
+        int line = (int)(h * 0.1);
+        m_hfMessageFont = CreateFont(line, 0, 0, 0, 100, 0, 0, 0, 0, 0, 0, 0, 700, "Arialb.ttf");
+        m_hMessage =
+            CreateWindowEx(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_CENTER, 0,
+                           h - line - line / 2, w, line + 4, m_hFrame, nullptr, m_hInst, nullptr);
+        SendMessage(m_hMessage, WM_SETFONT, (WPARAM)m_hfMessageFont, 0);
+    }
+    SetWindowText(m_hMessage, text);
+}
+
 void CVeltoUIDlgDateTime::DestoryDialog() {
+    if (m_hMessage) {
+        DestroyWindow(m_hMessage);
+        m_hMessage = nullptr;
+    }
+    if (m_hfMessageFont) {
+        DeleteObject(m_hfMessageFont);
+        m_hfMessageFont = nullptr;
+    }
     DeinitIcon();
     if (m_pCtrlDateTime) {
         delete m_pCtrlDateTime;
@@ -93,6 +119,16 @@ void CVeltoUIDlgDateTime::HandleKeyDown(WPARAM key) {
         case VK_RETURN:
             if (editor) {
                 SendMessage(editor, WM_KEYDOWN, key, 0);
+            }
+            // The screen closes only once the clock is set; otherwise it says
+            // so and keeps the fields for another date or F1.
+            if (m_pCtrlDateTime &&
+                m_pCtrlDateTime->m_nClockResult != CVeltoUICtrlDateTime::CLOCK_SET) {
+                ShowClockMessage(m_pCtrlDateTime->m_nClockResult ==
+                                         CVeltoUICtrlDateTime::CLOCK_DATE_UNSUPPORTED
+                                     ? kDateUnsupportedText
+                                     : kClockNotSetText);
+                break;
             }
             EndDialog(m_hHwnd, kClockSet);
             break;

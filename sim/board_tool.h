@@ -6,12 +6,18 @@
 #include <string>
 #include <vector>
 
-// Runs "key NAME [down|up]", "screenshot FILE" or "ui" against the program
-// running in runDir. Returns the tool's exit code; prints diagnostics.
-int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args);
+#include "sim/sim_control.h"
+
+// Runs "key NAME [down|up]", "screenshot FILE", "ui" or "advance MS"
+// against program (the main program unless named) running in runDir.
+// Returns the tool's exit code; prints diagnostics.
+int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args,
+                        const std::string& program = kVeltoSimMainProgram);
 
 // The tool's usage text.
 extern const char kVeltoBoardUsage[];
 // Runs one velto-board command (args[0] is its name) on the board of the
-// absolute run directory runDir. Returns the tool's exit code.
+// absolute run directory runDir; "--program NAME" among args picks the
+// program that the commands for a running program talk to. Returns the
+// tool's exit code.
 int VeltoBoardCommand(const std::string& runDir, const std::vector<std::string>& args);

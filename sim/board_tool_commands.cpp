@@ -7,11 +7,12 @@
 #include "sim/board_tool.h"
 #include "sim/sim_board_state.h"
 #include "sim/sim_camera_control.h"
+#include "sim/sim_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
 
 const char kVeltoBoardUsage[] =
-    "usage: velto-board [--dir RUNDIR] COMMAND\n"
+    "usage: velto-board [--dir RUNDIR] [--program NAME] COMMAND\n"
     "  init                      a fresh board\n"
     "  battery MV | current UA   battery voltage (mV) and current (uA)\n"
     "  charger on|off            supply on the USB power line\n"
@@ -31,7 +32,8 @@ const char kVeltoBoardUsage[] =
     "  commands                  the shell commands the board has run\n"
     "  state                     a summary of the board\n"
     "  key NAME [down|up], screenshot FILE, ui, advance MS\n"
-    "                            talk to the running program\n";
+    "                            talk to the running program: veltosc, or the\n"
+    "                            one --program names (splash)\n";
 
 namespace {
 
@@ -60,7 +62,19 @@ int Choice(const std::vector<std::string>& a, const char* yes, const char* no, b
 
 }  // namespace
 
-int VeltoBoardCommand(const std::string& runDir, const std::vector<std::string>& a) {
+int VeltoBoardCommand(const std::string& runDir, const std::vector<std::string>& args) {
+    std::string program = kVeltoSimMainProgram;
+    std::vector<std::string> a;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--program") {
+            a.push_back(args[i]);
+        } else if (i + 1 < args.size() && VeltoSimIsProgramName(args[i + 1])) {
+            program = args[++i];
+        } else {
+            fprintf(stderr, "velto-board: --program needs a program's name, such as splash\n");
+            return 2;
+        }
+    }
     if (a.empty()) {
         return Usage();
     }
@@ -152,7 +166,7 @@ int VeltoBoardCommand(const std::string& runDir, const std::vector<std::string>&
         return VeltoSim::IsDir(root + "/sim") ? 0 : 1;
     }
     if (cmd == "key" || cmd == "screenshot" || cmd == "ui" || cmd == "advance") {
-        return VeltoBoardUiCommand(runDir, a);
+        return VeltoBoardUiCommand(runDir, a, program);
     }
     return Usage();
 }

@@ -16,7 +16,8 @@ static std::string Absolute(const std::string& path) {
     return out;
 }
 
-int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args) {
+int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args,
+                        const std::string& program) {
     if (args.empty()) {
         fprintf(stderr, "velto-board: missing subcommand\n");
         return 2;
@@ -42,9 +43,9 @@ int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string
         return 2;
     }
     std::string reply;
-    int rc = VeltoSimControlRequest(VeltoSimControlSocketPath(runDir), request, reply);
+    int rc = VeltoSimControlRequest(VeltoSimControlSocketPath(runDir, program), request, reply);
     if (rc < 0) {
-        fprintf(stderr, "velto-board: no program is running on the board in %s (%s)\n",
+        fprintf(stderr, "velto-board: %s is not running on the board in %s (%s)\n", program.c_str(),
                 runDir.c_str(), reply.c_str());
         return 1;
     }

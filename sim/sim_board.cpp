@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 #include <sys/ioctl.h>
@@ -448,6 +449,12 @@ int CVeltoSimBoard::Usleep(useconds_t usec) {
 }
 
 int CVeltoSimBoard::SetTime(time_t t) {
+    // A kernel older than 5.1 sets the clock through a 32-bit call, which
+    // glibc refuses for a time from 2038 on.
+    if (static_cast<long long>(t) > INT32_MAX && ::access(SimFile("clock32").c_str(), F_OK) == 0) {
+        errno = EOVERFLOW;
+        return -1;
+    }
     // The host clock is never touched: the board keeps its own offset.
     long long offset = static_cast<long long>(t) - static_cast<long long>(BaseMicros() / 1000000);
     VeltoSim::MakeDirs(Root() + "/sim");

@@ -6,6 +6,8 @@
 //   sys/ dev/ proc/mounts proc/sys/ etc/lcdparams media/ mnt/ usr/velto/
 //   sim/commands.log  every shell command, one per line, exactly as passed
 //   sim/clock         offset in seconds of the board clock to the host's
+//   sim/clock32       present: the kernel sets the clock only through 32-bit
+//                     calls, so times from 2038 on are refused (EOVERFLOW)
 //   sim/free          "MOUNTPOINT KIB" lines: free space per mount
 //   sim/disks/NAME/   contents of the block device /dev/NAME
 //   sim/otg           "host" or "device"

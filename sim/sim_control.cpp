@@ -1,5 +1,6 @@
 #include "sim/sim_control.h"
 
+#include <ctype.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -7,6 +8,7 @@
 #include <string.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -57,10 +59,49 @@ bool WriteAll(int fd, const std::string& s) {
     return true;
 }
 
+// Clears the way for a new socket at addr: a socket that no program listens
+// on any more is removed. False when a program still answers there.
+bool RemoveStale(const sockaddr_un& addr) {
+    struct stat st;
+    if (lstat(addr.sun_path, &st) != 0 || !S_ISSOCK(st.st_mode)) {
+        return true;  // nothing there, or not a socket, which bind reports
+    }
+    int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0) {
+        return true;
+    }
+    bool live = connect(probe, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    bool refused = !live && errno == ECONNREFUSED;
+    close(probe);
+    if (refused) {
+        unlink(addr.sun_path);
+    }
+    return !live;
+}
+
 }  // namespace
 
-std::string VeltoSimControlSocketPath(const std::string& runDir) {
-    return (runDir.empty() ? std::string(".") : runDir) + "/board/sim/ui.sock";
+const char kVeltoSimMainProgram[] = "veltosc";
+
+std::string VeltoSimControlSocketName(const std::string& program) {
+    return "ui-" + program + ".sock";
+}
+
+std::string VeltoSimControlSocketPath(const std::string& runDir, const std::string& program) {
+    return (runDir.empty() ? std::string(".") : runDir) + "/board/sim/" +
+           VeltoSimControlSocketName(program);
+}
+
+bool VeltoSimIsProgramName(const std::string& name) {
+    if (name.empty() || name.size() > 64 || name[0] == '.') {
+        return false;
+    }
+    for (char c : name) {
+        if (!isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '_' && c != '.') {
+            return false;
+        }
+    }
+    return true;
 }
 
 CVeltoSimControlServer::~CVeltoSimControlServer() {
@@ -75,10 +116,21 @@ bool CVeltoSimControlServer::Start(const std::string& socketPath, Handler handle
         printf("Error: control channel: path %s is unusable\n", socketPath.c_str());
         return false;
     }
-    unlink(addr.sun_path);
+    if (!RemoveStale(addr)) {
+        printf("Error: control channel: a running program answers at %s\n", socketPath.c_str());
+        if (dirFd >= 0) {
+            close(dirFd);
+        }
+        return false;
+    }
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     bool ok = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
               listen(fd, 8) == 0;
+    struct stat st;
+    if (ok && lstat(addr.sun_path, &st) == 0) {
+        m_nDev = st.st_dev;
+        m_nIno = st.st_ino;
+    }
     if (dirFd >= 0) {
         close(dirFd);
     }
@@ -114,7 +166,12 @@ void CVeltoSimControlServer::Stop() {
     sockaddr_un addr;
     int dirFd;
     if (FillAddress(m_strPath, &addr, &dirFd)) {
-        unlink(addr.sun_path);
+        // Only our own socket: a program started after us may have replaced
+        // it once we stopped answering.
+        struct stat st;
+        if (lstat(addr.sun_path, &st) == 0 && st.st_dev == m_nDev && st.st_ino == m_nIno) {
+            unlink(addr.sun_path);
+        }
         if (dirFd >= 0) {
             close(dirFd);
         }

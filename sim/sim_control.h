@@ -1,18 +1,31 @@
 // The control channel into a running program of the simulated board: a Unix
-// socket at board/sim/ui.sock. One request line per connection, answered by
-// "OK" or "ERR <reason>" on the first line and the payload after it.
+// socket per program, board/sim/ui-<program>.sock, so that the goodbye
+// program does not take the main program's channel. One request line per
+// connection, answered by "OK" or "ERR <reason>" on the first line and the
+// payload after it.
 //
 // Requests: "key NAME down|up|press", "screenshot FILE", "ui",
 // "advance MS" (virtual clock).
 #pragma once
+
+#include <sys/types.h>
 
 #include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
 
-// Where the socket of the board in runDir lives.
-std::string VeltoSimControlSocketPath(const std::string& runDir);
+// The main program, which velto-board and the tests talk to unless they name
+// another.
+extern const char kVeltoSimMainProgram[];
+
+// The socket's file name in the board's sim folder.
+std::string VeltoSimControlSocketName(const std::string& program);
+// Where the socket of program on the board in runDir lives.
+std::string VeltoSimControlSocketPath(const std::string& runDir,
+                                      const std::string& program = kVeltoSimMainProgram);
+// Whether name can name a program's channel: a plain file name, no path.
+bool VeltoSimIsProgramName(const std::string& name);
 
 class CVeltoSimControlServer {
 public:
@@ -22,10 +35,13 @@ public:
     CVeltoSimControlServer() = default;
     ~CVeltoSimControlServer();
 
-    // Listens at socketPath (an old socket there is replaced) on a thread of
-    // its own. False, with a diagnostic, when the socket cannot be made.
+    // Listens at socketPath on a thread of its own. A socket left there by a
+    // program that ended is replaced; one that a running program answers on
+    // is left alone and Start fails. False, with a diagnostic, when the
+    // socket cannot be made.
     bool Start(const std::string& socketPath, Handler handler);
-    // Stops listening and removes the socket; safe to call twice.
+    // Stops listening and removes the socket, unless another has taken its
+    // place meanwhile; safe to call twice.
     void Stop();
 
 private:
@@ -34,6 +50,8 @@ private:
     int m_nListenFd = -1;
     int m_nStopFd = -1;
     std::string m_strPath;
+    dev_t m_nDev = 0;  // the socket file this server made
+    ino_t m_nIno = 0;
     Handler m_handler;
     std::thread m_thread;
 };

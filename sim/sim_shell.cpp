@@ -12,6 +12,7 @@
 
 #include "sim/sim_board.h"
 #include "sim/sim_camera_control.h"
+#include "sim/sim_emulator.h"
 #include "sim/sim_files.h"
 #include "sim/sim_mounts.h"
 
@@ -314,8 +315,11 @@ int CVeltoSimShell::RunProgram(const std::string& hostPath, const std::vector<st
     for (const std::string& w : words) {
         mapped.push_back(m_board.MapPath(w));
     }
+    // In a cross build the program runs through the build's emulator.
+    std::string file;
+    std::vector<std::string> args = VeltoSim::ExecArgv(hostPath, mapped, &file);
     std::vector<char*> argv;
-    for (std::string& a : mapped) {
+    for (std::string& a : args) {
         argv.push_back(&a[0]);
     }
     argv.push_back(nullptr);
@@ -326,7 +330,7 @@ int CVeltoSimShell::RunProgram(const std::string& hostPath, const std::vector<st
         return -1;
     }
     if (pid == 0) {
-        execv(hostPath.c_str(), argv.data());
+        execv(file.c_str(), argv.data());
         _exit(127);
     }
     const std::string name = BaseName(words[0]);

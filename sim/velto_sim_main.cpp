@@ -27,6 +27,7 @@
 #include "sim/board_tool.h"
 #include "sim/sim_board_state.h"
 #include "sim/sim_control.h"
+#include "sim/sim_emulator.h"
 #include "sim/sim_files.h"
 
 namespace fs = std::filesystem;
@@ -130,6 +131,18 @@ bool PrepareRunDir(const std::string& bin, const std::string& run) {
 // Starts program in run as the leader of a new process group, so that
 // everything it starts in turn ends with it.
 pid_t StartProgram(const std::string& run, const char* program, bool headless) {
+    // In a cross build the program runs through the build's emulator.
+    std::string file;
+    std::vector<std::string> args =
+        VeltoSim::ExecArgv(run + "/" + program, {std::string(program)}, &file);
+    if (file == run + "/" + program) {
+        file = std::string("./") + program;
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(&a[0]);
+    }
+    argv.push_back(nullptr);
     pid_t pid = fork();
     if (pid != 0) {
         if (pid > 0) {
@@ -145,8 +158,7 @@ pid_t StartProgram(const std::string& run, const char* program, bool headless) {
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
     }
-    std::string path = std::string("./") + program;
-    execl(path.c_str(), program, static_cast<char*>(nullptr));
+    execv(file.c_str(), argv.data());
     _exit(127);
 }
 

@@ -1,6 +1,7 @@
 // In simulator builds a running program answers the control channel (keys,
 // screenshots, the window tree, the virtual clock) and shows the simulated
 // PXP's overlay plane. On the board both are absent.
+#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -92,8 +93,15 @@ void StartSimGlue() {
         CVeltoSimBoard::GetInstance().FollowClock(&MwClockNow);
     }
     CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(&SimOverlayToScreen);
+    // Each program answers on a channel named after it, so that the goodbye
+    // program started by the main program leaves the main program's alone.
+    const std::string program = program_invocation_short_name;
+    if (!VeltoSimIsProgramName(program)) {
+        printf("Error: control channel: no channel for a program named '%s'\n", program.c_str());
+        return;
+    }
     g_pServer = new CVeltoSimControlServer();
-    std::string path = CVeltoSimBoard::GetInstance().SimFile("ui.sock");
+    std::string path = CVeltoSimBoard::GetInstance().SimFile(VeltoSimControlSocketName(program));
     if (!g_pServer->Start(path, Handle)) {
         delete g_pServer;
         g_pServer = nullptr;

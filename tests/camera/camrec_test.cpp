@@ -17,6 +17,8 @@
 #include "camera/color.h"
 #include "camera/v4l2_MXSPXPCtrl.h"
 #include "media/velto_AVI_Saver.h"
+#include "platform/velto_SC_utils.h"
+#include "platform/velto_board.h"
 #include "settings/velto_SC_screen.h"
 #include "sim/sim_board.h"
 #include "sim/sim_board_state.h"
@@ -312,6 +314,39 @@ TEST_F(CamRecTest, PicturesAndRecordingsLandOnTheRightMedium) {
     c.Stop();
     EXPECT_FALSE(c.StartRecordAVI());
     EXPECT_EQ(NewestFile("/media/nand", ".avi"), avi);
+}
+
+TEST_F(CamRecTest, PicturesAndRecordingsFrom2038OnAreNamedAfterTheirTime) {
+    // The clock set as the date screen sets it, to a time a 32-bit clock
+    // cannot hold.
+    tm when{};
+    when.tm_year = 2040 - 1900, when.tm_mon = 6, when.tm_mday = 14, when.tm_hour = 9;
+    when.tm_min = 30, when.tm_isdst = -1;
+    tm copy = when;
+    const time_t set = Velto::validate_tm_time(&copy);
+    ASSERT_NE(set, (time_t)-1) << "mktime refuses 2040: time_t is " << sizeof(time_t) * 8 << " bit";
+    ASSERT_EQ(0, Board().SetTime(set));
+    ASSERT_TRUE(Velto::set_rtc_time(when));
+
+    CVeltoCamRecCtrl& c = StartController();
+    ASSERT_TRUE(WaitShown(0));
+    std::string picture = TakePicture("/media/nand");
+    ASSERT_TRUE(std::regex_match(picture, std::regex("/media/nand/[0-9A-F]{8}\\.jpg"))) << picture;
+    unsigned long long named = std::stoull(picture.substr(12, 8), nullptr, 16);
+    EXPECT_GE(named, (unsigned long long)set) << picture;
+    EXPECT_LT(named, (unsigned long long)set + 60) << picture;
+    if (MediaTest::HaveTool("exiftool")) {
+        std::string out = MediaTest::RunCommand("exiftool -s -s -s -DateTimeOriginal '" +
+                                                HostPath(picture) + "'");
+        EXPECT_EQ(out.compare(0, 14, "2040:07:14 09:"), 0) << out;
+    }
+    ASSERT_TRUE(WaitFor([&] { return c.GetUVCStatus() == UVC_STATUS_STREAMING; }, 5000));
+    ASSERT_TRUE(c.StartRecordAVI());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    c.StopRecordAVI();
+    std::string avi = NewestFile("/media/nand", ".avi");
+    EXPECT_TRUE(std::regex_match(avi, std::regex("/media/nand/2040071409(3[0-9])\\d\\d\\.avi")))
+        << avi;
 }
 
 TEST_F(CamRecTest, UnplugHidesTheVideoKeepsTheRecordingAndReplugBringsItBack) {

@@ -1,9 +1,13 @@
 // The date and time screen: the field rules (wrap-around, the month's days,
 // leap years), the marked field, and the clock and hardware clock that Enter
 // sets, with seconds 0.
+#include <stdint.h>
 #include <time.h>
 
+#include <cstdlib>
+
 #include "browser/screen_script.h"
+#include "camera/utils.h"
 #include "platform/velto_SC_utils.h"
 #include "settings/velto_UI_Dlg_DateTime.h"
 #include "status/velto_newedit.h"
@@ -123,6 +127,86 @@ TEST_F(DateTimeTest, EnterSetsTheClockAndTheRtcNormalisedWithSecondsZero) {
     EXPECT_EQ(4, rtc.tm_mon);
     EXPECT_EQ(1, rtc.tm_mday);
     EXPECT_EQ(0, rtc.tm_sec);
+}
+
+TEST_F(DateTimeTest, ADateFrom2038OnSetsTheClockTheRtcAndTheStamp) {
+    SetBoardTime(Local(2037, 12, 31, 23, 50, 7));
+    std::vector<std::string> seen;
+    // Year 2040, then 1 January: the month steps over to 01. The F1 after
+    // Enter only ends a screen that Enter did not close.
+    EXPECT_EQ(
+        6, Run({VK_RIGHT, VK_RIGHT, VK_UP, VK_UP, VK_UP, VK_LEFT, VK_LEFT, VK_UP, VK_RETURN, VK_F1},
+               &seen));
+    EXPECT_EQ("[01]/31/2040 23:50", seen.back());
+    const time_t now = Board().Time(nullptr);
+    EXPECT_GT((long long)now, (long long)INT32_MAX) << "time_t is " << sizeof(time_t) * 8 << " bit";
+    EXPECT_LT(std::llabs((long long)(now - Local(2040, 1, 31, 23, 50, 0))), 3);
+    tm t = Velto::GetNow();
+    EXPECT_EQ(2040 - 1900, t.tm_year);
+    EXPECT_EQ(0, t.tm_mon);
+    EXPECT_EQ(31, t.tm_mday);
+    tm rtc{};
+    ASSERT_TRUE(Velto::get_rtc_time(rtc));
+    EXPECT_EQ(2040 - 1900, rtc.tm_year);
+    EXPECT_EQ(0, rtc.tm_mon);
+    EXPECT_EQ(23, rtc.tm_hour);
+    EXPECT_EQ(50, rtc.tm_min);
+    // The stamp of a picture taken now: "2040-01-31 23:50" as drawn for that
+    // time (the seconds are left out of the comparison).
+    std::vector<unsigned char> stamped(640 * 480 * 3), expected(640 * 480 * 3);
+    put_timestamp_to_rgb_matrix(stamped.data(), 640, 480);
+    tm when = t;
+    when.tm_year = 2040 - 1900, when.tm_mon = 0, when.tm_mday = 31, when.tm_hour = 23;
+    when.tm_min = 50;
+    put_timestamp_to_rgb_matrix_at(expected.data(), 640, 480, when);
+    int differing = 0, lit = 0;
+    for (int y = 432; y < 470; ++y) {
+        for (int x = 108; x < 108 + 16 * 24; ++x) {
+            size_t at = ((size_t)y * 640 + x) * 3;
+            differing += stamped[at] != expected[at];
+            lit += expected[at] != 0;
+        }
+    }
+    EXPECT_GT(lit, 500);
+    EXPECT_EQ(0, differing);
+}
+
+TEST_F(DateTimeTest, AClockThatCannotHoldTheDateIsSaidToBeUnsetAndTheScreenStays) {
+    // A kernel older than 5.1: the clock is set through 32-bit calls.
+    WriteFile(HostPath("/sim/clock32"), "");
+    const time_t start = Local(2037, 12, 31, 23, 50, 7);
+    SetBoardTime(start);
+    tm rtcBefore{};
+    ASSERT_TRUE(Velto::get_rtc_time(rtcBefore));
+    std::string message;
+    bool open = false;
+    CScreenScript script;
+    script.Key(100, VK_RIGHT).Key(150, VK_RIGHT).Key(200, VK_UP).Key(250, VK_RETURN);
+    script.At(400, [&] {
+        auto* d = dynamic_cast<CVeltoUIDlgDateTime*>(
+            reinterpret_cast<CVeltoUIDialog*>(GetWindowLong(GetActiveWindow(), 8)));
+        open = d != nullptr;
+        HWND line = d ? d->m_hMessage : nullptr;
+        message = line && IsWindowVisible(line) ? Text(line) : "";
+        SaveScreen("datetime_not_set_320x240");
+    });
+    script.Key(500, VK_F1);
+    CVeltoUIDlgDateTime* dlg = CVeltoUIDlgDateTime::CreateNew(MwGetInstance(), m_hMain);
+    EXPECT_EQ(1, dlg->DoModel()) << "closed as if the clock were set";
+    delete dlg;
+    EXPECT_TRUE(open);
+    EXPECT_EQ("Date not supported", message);
+    EXPECT_LT(std::llabs((long long)(Board().Time(nullptr) - start)), 3);
+    tm rtc{};
+    ASSERT_TRUE(Velto::get_rtc_time(rtc));
+    EXPECT_EQ(rtcBefore.tm_year, rtc.tm_year) << "the RTC went ahead of the system clock";
+    EXPECT_EQ(rtcBefore.tm_min, rtc.tm_min);
+
+    // A date before 2038 is still set on such a kernel: 31 November is
+    // 1 December.
+    std::vector<std::string> seen;
+    EXPECT_EQ(6, Run({VK_DOWN, VK_RETURN}, &seen));
+    EXPECT_LT(std::llabs((long long)(Board().Time(nullptr) - Local(2037, 12, 1, 23, 50, 0))), 3);
 }
 
 TEST_F(DateTimeTest, TheFieldBeingEditedIsOrangeOnBlack) {

@@ -138,6 +138,17 @@ TEST_F(SimShellTest, ProgramsRunFromTheBoardAndKillallOnlyHitsThem) {
     waitpid(outsider, nullptr, 0);
 }
 
+TEST_F(SimShellTest, AProgramOfTheBuildRunsAlsoWhereTheHostCannotExecIt) {
+    // A program built for the board's processor (an armel build runs on a PC
+    // through its emulator, with or without a binfmt entry for it), here
+    // velto-board installed in splash's place; "state" answers 0 on a board.
+    ASSERT_EQ(0,
+              system(("cp '" VELTO_BIN_DIR "/velto-board' '" + HostPath("/usr/velto/splash") + "'")
+                         .c_str()));
+    EXPECT_EQ(Sh("/usr/velto/splash state"), 0);
+    EXPECT_EQ(Sh("/usr/velto/splash no-such-command"), 2) << "not the program's own answer";
+}
+
 TEST_F(SimShellTest, KillallStopsTheChildTheBoardStarted) {
     WriteFile(m_strRunDir + "/veltosc", "#!/bin/sh\nexec sleep 30\n");
     chmod((m_strRunDir + "/veltosc").c_str(), 0755);

@@ -2,14 +2,17 @@
 # The tour of the device's screens runs headless from a fresh run directory
 # and saves a picture of every screen it names; the programs it started are
 # gone afterwards.
-#   tour_test.sh BIN_DIR TOUR_SCRIPT OUT_DIR
+#   tour_test.sh BIN_DIR TOUR_SCRIPT OUT_DIR [EMULATOR]
+# EMULATOR: the command line that runs the build's programs (a cross build).
 set -e
 bin=$1
 tour=$2
 out=$3
+emulator=${4:-}
 run=$(mktemp -d)
 trap 'rm -rf "$run"' EXIT
-"$bin/velto-sim" --dir "$run" --headless --script "$tour" >"$run/velto-sim.log" 2>&1 || {
+# shellcheck disable=SC2086
+$emulator "$bin/velto-sim" --dir "$run" --headless --script "$tour" >"$run/velto-sim.log" 2>&1 || {
     tail -40 "$run/velto-sim.log"
     echo "FAIL: velto-sim ended with an error"
     exit 1

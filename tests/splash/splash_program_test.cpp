@@ -55,7 +55,8 @@ protected:
     std::string Output() const { return ReadFile(m_strRunDir + "/splash.out"); }
     int Request(const std::string& request, std::string* reply = nullptr) {
         std::string r;
-        int rc = VeltoSimControlRequest(VeltoSimControlSocketPath(m_strRunDir), request, r, 3000);
+        int rc = VeltoSimControlRequest(VeltoSimControlSocketPath(m_strRunDir, "splash"), request,
+                                        r, 3000);
         if (reply) {
             *reply = r;
         }

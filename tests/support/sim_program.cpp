@@ -3,6 +3,8 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -34,7 +36,7 @@ pid_t StartProgram(const std::string& program, const std::string& outFile) {
 }
 
 bool WaitExit(pid_t pid, int timeoutMs, int* status) {
-    long long end = MonotonicMs() + timeoutMs;
+    long long end = MonotonicMs() + Stretched(timeoutMs);
     for (;;) {
         pid_t r = waitpid(pid, status, WNOHANG);
         if (r == pid || (r < 0 && errno == ECHILD)) {
@@ -48,7 +50,7 @@ bool WaitExit(pid_t pid, int timeoutMs, int* status) {
 }
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    long long end = MonotonicMs() + timeoutMs;
+    long long end = MonotonicMs() + Stretched(timeoutMs);
     while (!done()) {
         if (MonotonicMs() >= end) {
             return false;
@@ -65,6 +67,24 @@ void KillGroup(pid_t pid) {
     kill(-pid, SIGKILL);
     int status;
     WaitExit(pid, 2000, &status);
+}
+
+int TimeFactor() {
+    static const int factor = [] {
+        const char* text = getenv("VELTO_TEST_TIME_FACTOR");
+        if (text == nullptr || *text == '\0') {
+            return 1;
+        }
+        char* end = nullptr;
+        long f = strtol(text, &end, 10);
+        if (*end != '\0' || f < 1 || f > 100) {
+            fprintf(stderr, "VELTO_TEST_TIME_FACTOR=%s is no factor from 1 to 100; using 1\n",
+                    text);
+            return 1;
+        }
+        return static_cast<int>(f);
+    }();
+    return factor;
 }
 
 long long MonotonicMs() {

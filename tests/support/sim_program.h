@@ -22,5 +22,13 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 void KillGroup(pid_t pid);
 // Milliseconds of CLOCK_MONOTONIC, the clock every process shares.
 long long MonotonicMs();
+// How much slower than a PC the machine runs the programs (an emulator):
+// VELTO_TEST_TIME_FACTOR, 1 when unset. Every real-time wait of the test
+// support is stretched by it; what the tests assert stays the same.
+int TimeFactor();
+// ms of real time stretched by TimeFactor.
+inline int Stretched(int ms) {
+    return ms * TimeFactor();
+}
 
 }  // namespace VeltoTest

@@ -24,6 +24,7 @@
 #include "sim/sim_control.h"
 #include "sim/sim_files.h"
 #include "support/png_rgb.h"
+#include "support/sim_program.h"
 #include "support/sim_test.h"
 
 class CVeltoscProcessTest : public CVeltoSimBoardTest {
@@ -90,15 +91,16 @@ protected:
     void Advance(int ms) {
         for (int done = 0; done < ms; done += m_nStepMs) {
             ASSERT_EQ(Ask("advance " + std::to_string(std::min(m_nStepMs, ms - done))), "OK");
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            std::this_thread::sleep_for(std::chrono::milliseconds(VeltoTest::Stretched(25)));
         }
     }
 
     // Advances until cond holds; false once limitMs of program time and
-    // twice that (plus 5 s) of real time have passed, so a loaded machine
-    // does not fail what only came late.
+    // twice that (plus 5 s) of real time, stretched on a slow machine, have
+    // passed, so a loaded machine does not fail what only came late.
     bool Until(const std::function<bool()>& cond, int limitMs) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2 * limitMs + 5000);
+        auto end = std::chrono::steady_clock::now() +
+                   std::chrono::milliseconds(VeltoTest::Stretched(2 * limitMs + 5000));
         for (int t = 0;; t += m_nStepMs) {
             if (cond()) {
                 return true;
@@ -110,9 +112,11 @@ protected:
         }
     }
 
-    // Waits in real time, without moving program time.
+    // Waits in real time (stretched on a slow machine), without moving
+    // program time.
     static bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        auto end = std::chrono::steady_clock::now() +
+                   std::chrono::milliseconds(VeltoTest::Stretched(timeoutMs));
         while (!cond()) {
             if (std::chrono::steady_clock::now() > end) {
                 return false;

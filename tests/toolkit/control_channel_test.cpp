@@ -1,5 +1,11 @@
 // The simulator's control channel and the views it serves.
+#include <string.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "sim/sim_control.h"
 #include "sim/sim_framebuffer.h"
@@ -35,6 +41,72 @@ TEST_F(ControlChannelTest, RequestsAreAnsweredAlsoOnDeepPaths) {
     server.Stop();
     server.Stop();
     EXPECT_EQ(-1, VeltoSimControlRequest(sock, "ui", reply));
+}
+
+TEST_F(ControlChannelTest, AServerRemovesOnlyTheSocketItMadeAndNeverALiveOne) {
+    auto answer = [](const char* who) {
+        return [who](const std::string&, std::string& reply) {
+            reply = who;
+            return true;
+        };
+    };
+    const std::string sock = VeltoSimControlSocketPath(m_strRunDir, "splash");
+    EXPECT_EQ(m_strRunDir + "/board/sim/ui-splash.sock", sock);
+    EXPECT_EQ(m_strRunDir + "/board/sim/ui-veltosc.sock", VeltoSimControlSocketPath(m_strRunDir));
+    std::string reply;
+
+    // A program that answers keeps its socket against a second one.
+    CVeltoSimControlServer first, second;
+    ASSERT_TRUE(first.Start(sock, answer("first")));
+    EXPECT_FALSE(second.Start(sock, answer("second")));
+    second.Stop();
+    EXPECT_EQ(0, VeltoSimControlRequest(sock, "ui", reply));
+    EXPECT_EQ("first", reply);
+
+    // A newer program's socket took the path while an older one still
+    // listened on its own (moved away here): the older one's stop leaves
+    // the newer socket in place.
+    CVeltoSimControlServer stale;
+    first.Stop();
+    ASSERT_TRUE(stale.Start(sock, answer("stale")));
+    ASSERT_EQ(0, rename(sock.c_str(), (sock + ".old").c_str()));
+    CVeltoSimControlServer next;
+    ASSERT_TRUE(next.Start(sock, answer("next")));
+    stale.Stop();  // its socket file is gone from the path: the new one stays
+    EXPECT_EQ(0, VeltoSimControlRequest(sock, "ui", reply));
+    EXPECT_EQ("next", reply);
+    next.Stop();
+    EXPECT_EQ(-1, VeltoSimControlRequest(sock, "ui", reply));
+}
+
+TEST_F(ControlChannelTest, ASocketLeftByAProgramThatEndedIsReplaced) {
+    const std::string sock = VeltoSimControlSocketPath(m_strRunDir, "veltosc");
+    // Bound and closed without removing it, as a killed program leaves it.
+    int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(sock.size(), sizeof addr.sun_path);
+    memcpy(addr.sun_path, sock.c_str(), sock.size() + 1);
+    ASSERT_EQ(0, bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+    close(fd);
+    std::string reply;
+    EXPECT_EQ(-1, VeltoSimControlRequest(sock, "ui", reply));
+    CVeltoSimControlServer server;
+    ASSERT_TRUE(server.Start(sock, [](const std::string&, std::string& r) {
+        r = "up";
+        return true;
+    }));
+    EXPECT_EQ(0, VeltoSimControlRequest(sock, "ui", reply));
+    EXPECT_EQ("up", reply);
+}
+
+TEST_F(ControlChannelTest, ProgramNamesAreFileNamesOnly) {
+    EXPECT_TRUE(VeltoSimIsProgramName("veltosc"));
+    EXPECT_TRUE(VeltoSimIsProgramName("velto-sample-screens"));
+    EXPECT_FALSE(VeltoSimIsProgramName(""));
+    EXPECT_FALSE(VeltoSimIsProgramName(".."));
+    EXPECT_FALSE(VeltoSimIsProgramName("../ui"));
+    EXPECT_FALSE(VeltoSimIsProgramName("a b"));
 }
 
 TEST_F(ControlChannelTest, WindowTreeShowsClassTextGeometryVisibilityAndTheModal) {
