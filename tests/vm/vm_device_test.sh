@@ -13,7 +13,9 @@ BUILD=$2
 SCENARIO=$3
 HERE=$(cd "$(dirname "$0")" && pwd)
 
+failed=0
 fail() {
+    failed=1
     echo "FAIL: $*" >&2
     [ -f "$VMDIR/console.log" ] && { echo "--- console (last lines)"; tail -n 30 "$VMDIR/console.log"; } >&2
     exit 1
@@ -27,7 +29,13 @@ done
 VMDIR=$(mktemp -d "$BUILD/vm-test-$SCENARIO.XXXXXX")
 cleanup() {
     "$VM_TOOL" --dir "$VMDIR" cut >/dev/null 2>&1
-    rm -rf "$VMDIR"
+    # A failed run keeps its screenshots, pictures and console log.
+    if [ "$failed" = 1 ]; then
+        rm -f "$VMDIR"/*.img
+        echo "kept for a look: $VMDIR" >&2
+    else
+        rm -rf "$VMDIR"
+    fi
 }
 trap cleanup EXIT
 vm() { "$VM_TOOL" --dir "$VMDIR" --build "$BUILD" "$@"; }
@@ -38,7 +46,7 @@ pixel() { python3 "$HERE/ppm_pixel.py" "$@" | tail -n +2; }
 # near "R G B" R G B [TOLERANCE]
 near() {
     set -- $1 "${@:2}"
-    local tol=${7:-40}
+    local tol=${7:-40} i
     for i in 0 1 2; do
         local a b
         a=${@:$((i + 1)):1}
