@@ -168,8 +168,12 @@ scenario_storage() {
     vm board pc connect
     until_screen 10 usb 160,80 240 192 32 || fail "no USB screen after pc connect"
     until_true 15 gsh 'grep -q sdb /proc/partitions' || fail "the PC side sees no second disk"
-    gsh 'mkdir -p /tmp/pc && mount -t vfat -o ro /dev/sdb /tmp/pc && cat /tmp/pc/MARK.TXT; umount /tmp/pc' |
-        grep -q mark || fail "the PC's disk does not hold the card's files"
+    # The PC's disk (second lun: the card) holds what the device wrote on it.
+    pc_sees_mark() {
+        gsh 'mkdir -p /tmp/pc && mount -t vfat -o ro /dev/sdb /tmp/pc && cat /tmp/pc/MARK.TXT; umount /tmp/pc' |
+            grep -q mark
+    }
+    until_true 20 pc_sees_mark || fail "the PC's disk does not hold the card's files"
     vm board pc disconnect
     main_screen 20 || fail "no main screen after pc disconnect"
     until_true 10 gsh 'grep -q " /media/sd-mmcblk0p1 " /proc/mounts && cat /media/sd-mmcblk0p1/MARK.TXT' ||
