@@ -5,7 +5,7 @@
 # folder and leaves no QEMU behind.
 #
 # Usage: vm_device_test.sh VELTO_VM BUILD_ARMEL SCENARIO
-#   SCENARIO: screens | capture | storage | keeper
+#   SCENARIO: screens | capture | storage | keeper | faults
 set -uo pipefail
 
 VM_TOOL=$1
@@ -208,6 +208,67 @@ scenario_keeper() {
     [ "$(vm status)" = stopped ] || fail "QEMU still runs after halt"
     boot
     gsh 'cat /usr/velto/vm-test-mark' | grep -q kept || fail "state disk lost /usr/velto"
+}
+
+scenario_faults() {
+    boot
+    # No PXP here: the program keeps retrying it, the UI stays on fb0.
+    gsh 'grep -qi pxp /run/velto.log' || fail "no sign of the PXP retries in the log"
+
+    # A damaged card: its boot sector gone. It does not mount; pictures go to
+    # the internal medium and the program runs on.
+    vm board sd remove
+    until_true 10 gsh '! grep -q " /media/sd-mmcblk0p1 " /proc/mounts' || fail "card still mounted"
+    dd if=/dev/zero of="$VMDIR/sd.img" bs=512 seek=2048 count=64 conv=notrunc status=none
+    vm board sd insert
+    until_true 10 gsh 'test -e /sys/class/block/mmcblk0p1' || fail "damaged card not seen"
+    sleep 2
+    gsh 'grep -q " /media/sd-mmcblk0p1 " /proc/mounts' && fail "a damaged card mounted"
+    main_screen 10 || fail "no main screen with a damaged card"
+    vm key ENTER
+    until_true 15 gsh 'ls /media/nand/*.jpg' || fail "no picture on the internal medium with a damaged card"
+    old=$(gsh 'pidof veltosc')
+
+    # The camera goes while recording and comes back: the recording stays
+    # readable, frames come back.
+    vm key F3
+    sleep 1
+    vm key ENTER
+    sleep 3
+    vm board camera unplug || fail "camera unplug"
+    sleep 3
+    vm board camera plug || fail "camera plug"
+    sleep 2
+    vm key ENTER
+    until_true 10 gsh 'ls /media/nand/*.avi' || fail "no recording"
+    sleep 2
+    avi=$(newest '/media/nand/*.avi')
+    vm pull "$avi" "$VMDIR/cut.avi" || fail "pull $avi"
+    n=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames         -of csv=p=0 "$VMDIR/cut.avi") || fail "recording across the unplug unreadable"
+    [ "${n:-0}" -ge 10 ] || fail "recording across the unplug holds ${n:-0} frames"
+    vm key F3
+    sleep 1
+    before=$(gsh 'ls /media/nand/*.jpg | wc -l')
+    until_true 20 gsh "grep -c 'to UVC_STATUS_STREAMING' /run/velto.log | grep -qv '^1\$'" ||
+        fail "the stream did not come back after the replug"
+    vm key ENTER
+    until_true 15 gsh "[ \$(ls /media/nand/*.jpg | wc -l) -gt $before ]" ||
+        fail "no picture after the camera came back"
+    jpg=$(newest '/media/nand/*.jpg')
+    vm pull "$jpg" "$VMDIR/back.jpg" || fail "pull $jpg"
+    check_pattern "$VMDIR/back.jpg"
+    [ "$(gsh 'pidof veltosc')" = "$old" ] || fail "veltosc restarted during the faults"
+
+    # A TV output on a framebuffer that cannot change its mode (bochs-drm):
+    # keeper goes on, and the program comes up on the size fb0 really has.
+    gsh 'echo lcd_panel=tvenc_pal >/etc/lcdparams'
+    vm board tvcable in
+    gsh 'kill $(pidof veltosc)'
+    until_true 20 gsh "p=\$(pidof veltosc) && [ \"\$p\" != $old ]" || fail "keeper did not start veltosc for the TV"
+    gsh 'pidof keeper' >/dev/null || fail "keeper gone after the refused mode"
+    gsh 'cat /sys/class/graphics/fb0/virtual_size' | grep -q '^320,240' || fail "fb0 changed its size"
+    until_screen 20 tv 30,17 255 255 255 || fail "no screen after the refused TV mode"
+    [ "$(python3 "$HERE/ppm_pixel.py" "$VMDIR/tv.ppm" | head -n1)" = "320 240" ] || fail "screen not 320x240"
 }
 
 "scenario_$SCENARIO"
