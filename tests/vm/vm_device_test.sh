@@ -213,7 +213,9 @@ scenario_keeper() {
 scenario_faults() {
     boot
     # No PXP here: the program keeps retrying it, the UI stays on fb0.
-    gsh 'grep -qi pxp /run/velto.log' || fail "no sign of the PXP retries in the log"
+    # Each attempt logs the start of the PXP output; none opens it.
+    until_true 10 gsh '[ $(grep -c "Start:48" /run/velto.log) -ge 3 ]' || fail "the PXP is not retried"
+    gsh 'grep -q "MXS PXP is opened" /run/velto.log' && fail "a PXP opened on a machine without one"
 
     # A damaged card: its boot sector gone. It does not mount; pictures go to
     # the internal medium and the program runs on.
