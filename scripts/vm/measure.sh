@@ -21,7 +21,7 @@ stream=$(vm sh 'while ! grep -q "STREAMING" /run/velto.log; do sleep 0.1; done; 
 echo "start-up script to main screen: $(echo "$main - $start" | bc) s (screenshot polling included)"
 echo "start-up script to streaming:   $(echo "$stream - $start" | bc) s"
 
-cpu() { vm sh 'set -- $(cut -d")" -f2 /proc/$(pidof veltosc)/stat); echo $(($12 + $13))'; }
+cpu() { vm sh 'set -- $(cut -d")" -f2 /proc/$(pidof veltosc)/stat); echo $((${12} + ${13}))'; }
 vm key F3
 sleep 1
 c0=$(cpu)
