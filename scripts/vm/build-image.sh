@@ -157,7 +157,7 @@ cp "$M"/modules.order "$M"/modules.builtin* "$R/lib/modules/$KVER/" 2>/dev/null 
 depmod -b "$R" "$KVER"
 
 # The board fixture.
-for f in fixture devns camera automount agent board nandformat; do
+for f in fixture devns camera camport automount agent board nandformat; do
     install -m 755 "$HERE/$f" "$R/usr/lib/velto-vm/$f"
 done
 install -m 755 "$HERE/init" "$R/init"
