@@ -60,9 +60,11 @@ struct ioctl_out {
 static int reply(int fd, uint64_t unique, int error, const void* body, size_t size) {
     char buf[512];
     struct out_header h = {(uint32_t)(sizeof h + size), error, unique};
-    if (size > sizeof buf - sizeof h) return -1;
+    if (size > sizeof buf - sizeof h)
+        return -1;
     memcpy(buf, &h, sizeof h);
-    if (size) memcpy(buf + sizeof h, body, size);
+    if (size)
+        memcpy(buf + sizeof h, body, size);
     return write(fd, buf, h.len) == (ssize_t)h.len ? 0 : -1;
 }
 
@@ -70,7 +72,8 @@ static int role(const char* path) {
     char c = '1';
     int fd = open(path, O_RDONLY);
     if (fd >= 0) {
-        if (read(fd, &c, 1) != 1) c = '1';
+        if (read(fd, &c, 1) != 1)
+            c = '1';
         close(fd);
     }
     return c == '0' ? 0 : 1;
@@ -90,11 +93,13 @@ int main(int argc, char** argv) {
     for (;;) {
         ssize_t n = read(fd, buf, sizeof buf);
         if (n < 0) {
-            if (errno == EINTR || errno == ENOENT) continue; /* interrupted request */
+            if (errno == EINTR || errno == ENOENT)
+                continue; /* interrupted request */
             perror("otgnode: read");
             return 1;
         }
-        if ((size_t)n < sizeof(struct in_header)) continue;
+        if ((size_t)n < sizeof(struct in_header))
+            continue;
         struct in_header* in = (struct in_header*)buf;
         void* arg = buf + sizeof *in;
         switch (in->opcode) {
