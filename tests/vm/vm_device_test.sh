@@ -169,11 +169,15 @@ scenario_storage() {
     # A PC on the cable: the USB screen, and the PC sees the card as a disk.
     vm board pc connect
     until_screen 10 usb 160,80 240 192 32 || fail "no USB screen after pc connect"
-    until_true 15 gsh 'grep -q sdb /proc/partitions' || fail "the PC side sees no second disk"
-    # The PC's disk (second lun: the card) holds what the device wrote on it.
+    until_true 15 gsh 'grep -q "sda\$" /proc/partitions && grep -q "sdb\$" /proc/partitions' ||
+        fail "the PC side does not see two disks"
+    # One of the PC's two disks (the luns probe in either order) holds what
+    # the device wrote on the card.
     pc_sees_mark() {
-        gsh 'mkdir -p /tmp/pc && mount -t vfat -o ro /dev/sdb /tmp/pc && cat /tmp/pc/MARK.TXT; umount /tmp/pc' |
-            grep -q mark
+        gsh 'mkdir -p /tmp/pc; for d in /dev/sda /dev/sdb; do
+                 mount -t vfat -o ro $d /tmp/pc 2>/dev/null || continue
+                 cat /tmp/pc/MARK.TXT 2>/dev/null; umount /tmp/pc
+             done' | grep -q mark
     }
     until_true 20 pc_sees_mark || fail "the PC's disk does not hold the card's files"
     vm board pc disconnect
