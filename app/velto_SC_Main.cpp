@@ -58,7 +58,12 @@ bool WaitUntil(F done, int timeoutMs) {
 
 long GetAvailSpace() {
     if (!Velto::GetMMCFirstPart().empty()) {
-        return Velto::GetFirstMMCAvailableSpace();
+        // A card pulled before the auto-mounter lets it go answers no statfs:
+        // that is no full medium, and the internal one is used meanwhile.
+        long card = Velto::GetFirstMMCAvailableSpace();
+        if (card >= 0) {
+            return card;
+        }
     }
     if (!Velto::GetNandDataPart().empty()) {
         return Velto::GetUserNandAvailableSpace();

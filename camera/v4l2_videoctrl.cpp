@@ -225,6 +225,9 @@ bool CV4L2_VideoCtrl::SetV4L2PixFormat(v4l2_buf_type type, const v4l2_pix_format
         return false;
     }
     const v4l2_pix_format& granted = m_v4l2_Format.fmt.pix;
+    if (type == V4L2_BUF_TYPE_VIDEO_CAPTURE) {
+        ComposeWholeFrame(granted);
+    }
     if (granted.width != pix.width || granted.height != pix.height) {
         m_nWidth = granted.width;
         m_nHeight = granted.height;
@@ -232,6 +235,31 @@ bool CV4L2_VideoCtrl::SetV4L2PixFormat(v4l2_buf_type type, const v4l2_pix_format
                granted.height, pix.width, pix.height);
     }
     return true;
+}
+
+void CV4L2_VideoCtrl::ComposeWholeFrame(const v4l2_pix_format& granted) {
+    // A composing driver may keep the rectangle of an earlier, smaller format
+    // across VIDIOC_S_FMT and fill only that corner of each buffer.
+    v4l2_selection sel;
+    memset(&sel, 0, sizeof sel);
+    sel.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    sel.target = V4L2_SEL_TGT_COMPOSE;
+    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_G_SELECTION, &sel) != 0) {
+        return;
+    }
+    if (sel.r.left == 0 && sel.r.top == 0 && sel.r.width == granted.width &&
+        sel.r.height == granted.height) {
+        return;
+    }
+    printf("Capture composes into %ux%u at %d,%d; asking for the whole %ux%u\n", sel.r.width,
+           sel.r.height, sel.r.left, sel.r.top, granted.width, granted.height);
+    sel.r.left = 0;
+    sel.r.top = 0;
+    sel.r.width = granted.width;
+    sel.r.height = granted.height;
+    if (v4l2_ioctl(m_nV4L2_fd, VIDIOC_S_SELECTION, &sel) != 0) {
+        printf("Unable to set the compose rectangle: %d.\n", errno);
+    }
 }
 
 bool CV4L2_VideoCtrl::SetV4L2WinFormat(v4l2_buf_type type, const v4l2_window& win) {

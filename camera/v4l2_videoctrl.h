@@ -164,6 +164,10 @@ private:
     void CloseDescriptor();
     // VIDIOC_G_FMT of the given type into fmt; false on failure.
     bool ReadFormat(v4l2_buf_type type, v4l2_format& fmt);
+    // Makes a capture driver that composes (scales into a rectangle of the
+    // buffer) fill the whole granted frame. Drivers without composing, as a
+    // UVC head, are left as they are.
+    void ComposeWholeFrame(const v4l2_pix_format& granted);
     // VIDIOC_G_CTRL, printing its failure.
     bool ReadControl(int id, int& value);
 };

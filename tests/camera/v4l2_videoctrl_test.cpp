@@ -140,6 +140,81 @@ private:
     bool m_bKeepsAlpha;
 };
 
+// A capture node that composes into a rectangle of its buffer, as vivid does:
+// the rectangle of the first format stays when a larger format is set.
+struct SComposeState {
+    v4l2_rect compose = {0, 0, 0, 0};
+    int setSelections = 0;
+    bool refuseSelection = false;
+};
+
+class CComposingHandle : public CVeltoSimHandle {
+public:
+    explicit CComposingHandle(SComposeState* state) : m_pState(state) {
+        memset(&m_fmt, 0, sizeof m_fmt);
+    }
+    int Ioctl(unsigned long request, void* arg) override {
+        switch (request) {
+            case VIDIOC_QUERYCAP: {
+                v4l2_capability* cap = static_cast<v4l2_capability*>(arg);
+                memset(cap, 0, sizeof *cap);
+                cap->capabilities = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
+                return 0;
+            }
+            case VIDIOC_G_FMT:
+                *static_cast<v4l2_format*>(arg) = m_fmt;
+                return 0;
+            case VIDIOC_S_FMT: {
+                v4l2_format* f = static_cast<v4l2_format*>(arg);
+                f->fmt.pix.bytesperline = f->fmt.pix.width * 2;
+                f->fmt.pix.sizeimage = f->fmt.pix.bytesperline * f->fmt.pix.height;
+                m_fmt = *f;
+                if (m_pState->compose.width == 0) {
+                    m_pState->compose = {0, 0, f->fmt.pix.width, f->fmt.pix.height};
+                }
+                return 0;
+            }
+            case VIDIOC_G_SELECTION: {
+                v4l2_selection* sel = static_cast<v4l2_selection*>(arg);
+                if (sel->target != V4L2_SEL_TGT_COMPOSE) {
+                    errno = EINVAL;
+                    return -1;
+                }
+                sel->r = m_pState->compose;
+                return 0;
+            }
+            case VIDIOC_S_SELECTION: {
+                ++m_pState->setSelections;
+                v4l2_selection* sel = static_cast<v4l2_selection*>(arg);
+                if (m_pState->refuseSelection || sel->target != V4L2_SEL_TGT_COMPOSE) {
+                    errno = EINVAL;
+                    return -1;
+                }
+                m_pState->compose = sel->r;
+                return 0;
+            }
+            default:
+                errno = ENOTTY;
+                return -1;
+        }
+    }
+
+private:
+    SComposeState* m_pState;
+    v4l2_format m_fmt;
+};
+
+class CComposingDevice : public CVeltoSimDevice {
+public:
+    explicit CComposingDevice(SComposeState* state) : m_pState(state) {}
+    std::unique_ptr<CVeltoSimHandle> Open(int flags, int* err) override {
+        return std::unique_ptr<CVeltoSimHandle>(new CComposingHandle(m_pState));
+    }
+
+private:
+    SComposeState* m_pState;
+};
+
 class VideoCtrlTest : public CVeltoSimBoardTest {
 protected:
     void SetUp() override {
@@ -234,6 +309,37 @@ TEST_F(VideoCtrlTest, FormatRoundedByDriverIsStoredAndRateIsSet) {
     EXPECT_EQ(dev.GetOutput(), 0);  // closed
     EXPECT_FALSE(dev.SetOutput_ID(0));
     EXPECT_NE(Commands().find("echo 1 > /proc/sys/vm/drop_caches"), std::string::npos);
+}
+
+TEST_F(VideoCtrlTest, ComposingDriverIsMadeToFillTheWholeLargerFrame) {
+    ASSERT_TRUE(VeltoSimCameraSetPlugged(CVeltoSimBoard::GetInstance().Root(), false));
+    SComposeState state;
+    CVeltoSimBoard::GetInstance().RegisterDevice("/dev/video5",
+                                                 std::make_shared<CComposingDevice>(&state));
+    WriteFile(HostPath("/dev/video5"), "");
+    WriteFile(HostPath("/sys/class/video4linux/video5/name"), "vivid Camera\n");
+
+    CV4L2_VideoCtrl dev(V4L2_CAP_VIDEO_CAPTURE);
+    ASSERT_TRUE(OpenCamera(dev, 320, 240));
+    EXPECT_EQ(state.setSelections, 0);  // already whole: left alone
+
+    // The switch to the picture size: without the fix the driver would fill
+    // only the top-left 320 x 240 of each 640 x 480 buffer.
+    ASSERT_TRUE(OpenCamera(dev, 640, 480));
+    EXPECT_EQ(state.setSelections, 1);
+    EXPECT_EQ(state.compose.left, 0);
+    EXPECT_EQ(state.compose.top, 0);
+    EXPECT_EQ(state.compose.width, 640u);
+    EXPECT_EQ(state.compose.height, 480u);
+    dev.Close();
+
+    // A driver that refuses keeps streaming what it can; the format stands.
+    state.compose = {0, 0, 320, 240};
+    state.refuseSelection = true;
+    ASSERT_TRUE(OpenCamera(dev, 640, 480));
+    EXPECT_EQ(state.setSelections, 2);
+    EXPECT_EQ(dev.GetWidth(), 640u);
+    dev.Close();
 }
 
 TEST_F(VideoCtrlTest, ControlsKindsRangesAndReset) {
