@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include "toolkit/tk_host.h"
+#include "toolkit/tk_sim_glue.h"
 #include "toolkit/winapi.h"
 
 // The settings store asks the screen size through this hook; it is linked
@@ -11,13 +12,6 @@ namespace Velto {
 typedef int (*ScreenMetricsProc)(int nIndex);
 void SetScreenMetricsProc(ScreenMetricsProc proc) __attribute__((weak));
 }  // namespace Velto
-
-namespace VeltoTk {
-// Simulator builds: the control channel and the overlay feed (no-ops on the
-// board).
-void StartSimGlue();
-void StopSimGlue();
-}  // namespace VeltoTk
 
 int main(int argc, char** argv) {
     // Output is read by the supervisor and by tests through a pipe.

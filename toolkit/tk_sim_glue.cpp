@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "toolkit/tk_host.h"
+#include "toolkit/tk_sim_glue.h"
 
 #ifdef VELTO_SIM
 #include "sim/sim_board.h"
@@ -69,9 +70,8 @@ static bool Handle(const std::string& request, std::string& reply) {
     return false;
 }
 
-// The PXP's picture with its set-up, to the screen's overlay plane.
-static void SimOverlayToScreen(const uint32_t* px, int w, int h, int stride,
-                               const CVeltoSimOverlayBlend& sim) {
+void SimOverlayToScreen(const uint32_t* px, int w, int h, int stride,
+                        const CVeltoSimOverlayBlend& sim) {
     MwOverlayBlend blend;
     blend.shown = sim.shown;
     blend.chromaKey = sim.chromaKey;

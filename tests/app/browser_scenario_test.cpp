@@ -154,17 +154,6 @@ protected:
             << "no live view";
     }
 
-    // The innermost running screen's window text.
-    std::string ModalText() {
-        for (const std::string& l : Lines(" modal")) {
-            size_t a = l.find('\''), b = l.find('\'', a + 1);
-            if (a != std::string::npos && b != std::string::npos) {
-                return l.substr(a + 1, b - a - 1);
-            }
-        }
-        return "";
-    }
-
     // The explorer's "n / N" text, empty when none is up.
     std::string PageText() {
         for (const std::string& l : Lines(" / ")) {

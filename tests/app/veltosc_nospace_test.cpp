@@ -23,17 +23,6 @@ protected:
         int left, top, right, bottom;
     };
 
-    // The window text of the screen on top, empty when none.
-    std::string ModalText() {
-        for (const std::string& l : Lines(" modal")) {
-            size_t a = l.find('\''), b = l.find('\'', a + 1);
-            if (a != std::string::npos && b != std::string::npos) {
-                return l.substr(a + 1, b - a - 1);
-            }
-        }
-        return "";
-    }
-
     bool WarningUp() { return ModalText() == "WarningBox"; }
 
     // Files of the internal medium's root whose names match pattern.

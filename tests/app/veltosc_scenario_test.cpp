@@ -34,17 +34,6 @@ protected:
         return out;
     }
 
-    // The title of the screen on top (its window text), empty when none.
-    std::string ModalText() {
-        for (const std::string& l : Lines(" modal")) {
-            size_t a = l.find('\''), b = l.find('\'', a + 1);
-            if (a != std::string::npos && b != std::string::npos) {
-                return l.substr(a + 1, b - a - 1);
-            }
-        }
-        return "";
-    }
-
     long long FileSize(const std::string& boardPath) {
         struct stat st;
         return stat(HostPath(boardPath).c_str(), &st) == 0 ? (long long)st.st_size : -1;

@@ -20,10 +20,10 @@
 #include "sim/sim_framebuffer.h"
 #include "sim/sim_pxp.h"
 #include "status/velto_scrlbar1.h"
-#include "support/sim_overlay_sink.h"
 #include "support/ui_screen_test.h"
 #include "tests/browser/screen_script.h"
 #include "tests/media/media_test_util.h"
+#include "toolkit/tk_sim_glue.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ protected:
         CVeltoSimBoard::GetInstance().FollowClock(&MwClockNow);
         // And the PXP's picture reaches the screen's overlay plane, as the
         // program's glue to the simulated board arranges.
-        CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(&VeltoTestOverlayToScreen);
+        CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(&VeltoTk::SimOverlayToScreen);
         ASSERT_EQ(0, system(("mkdir -p " + HostPath(kDir)).c_str()));
         m_hOwner = Solid(nullptr, kKey, 0, 0, 320, 240, false);
     }

@@ -18,8 +18,8 @@
 #include "settings/velto_SC_screen.h"
 #include "sim/sim_framebuffer.h"
 #include "sim/sim_pxp.h"
-#include "support/sim_overlay_sink.h"
 #include "tests/toolkit/tk_fixture.h"
+#include "toolkit/tk_sim_glue.h"
 
 namespace {
 
@@ -225,7 +225,7 @@ TEST_F(PxpOutputTest, TheVideoShowsOnlyThroughTheOverlaySetUp) {
     HWND top = Solid(nullptr, 0xFF010101u, 0, 0, 320, 240, false);
     Solid(top, RGB(200, 0, 0), 0, 0, 40, 40);  // a red control
     MwPumpMessages();
-    CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(&VeltoTestOverlayToScreen);
+    CVeltoSimFramebuffer::GetInstance()->SetOverlaySink(&VeltoTk::SimOverlayToScreen);
     CV4L2_MXSPXPCTRL& pxp = CV4L2_MXSPXPCTRL::GetInstance();
     ASSERT_TRUE(pxp.Start(320, 240));
     pxp.ChangeToPXP(true);

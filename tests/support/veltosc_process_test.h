@@ -150,6 +150,18 @@ protected:
     }
     std::vector<std::string> Lines(const std::string& part) { return Lines({part}); }
 
+    // The window text of the screen on top (the innermost running modal
+    // dialog), empty when none.
+    std::string ModalText() {
+        for (const std::string& l : Lines(" modal")) {
+            size_t a = l.find('\''), b = l.find('\'', a + 1);
+            if (a != std::string::npos && b != std::string::npos) {
+                return l.substr(a + 1, b - a - 1);
+            }
+        }
+        return "";
+    }
+
     // The first line holding every one of parts, or empty.
     std::string UiLine(std::initializer_list<std::string> parts) {
         std::vector<std::string> lines = Lines(parts);
