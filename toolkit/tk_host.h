@@ -35,8 +35,11 @@ int MwPumpMessages();
 // WM_KEYUP to the focus window of the innermost modal dialog.
 void MwInjectKey(UINT vk, bool down);
 // Runs fn on the GUI thread at its next loop turn and waits for it (from
-// another thread); on the GUI thread it runs at once.
-void MwRunOnGuiThread(const std::function<void()>& fn);
+// another thread); on the GUI thread it runs at once. True when fn ran.
+// When the GUI thread has not started fn within timeoutMs, fn is withdrawn
+// and never runs (it may refer to the caller's locals): false. Once
+// started, fn is always waited for.
+bool MwRunOnGuiThread(const std::function<void()>& fn, int timeoutMs = 10000);
 
 // The screen as the user sees it (UI over overlay, with the cursor) as
 // 0xFFRRGGBB pixels; false when the screen is not open.

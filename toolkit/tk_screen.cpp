@@ -5,7 +5,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <future>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -196,26 +198,78 @@ int GetSystemMetrics(int index) {
     }
 }
 
-void MwRunOnGuiThread(const std::function<void()>& fn) {
+namespace {
+
+// One call of MwRunOnGuiThread from another thread, shared by the caller and
+// the queued task.
+struct SGuiJob {
+    enum EState { QUEUED, RUNNING, DONE, WITHDRAWN };
+    std::mutex mutex;
+    std::condition_variable changed;
+    EState state = QUEUED;
+
+    void Set(EState s) {
+        std::lock_guard<std::mutex> lock(mutex);
+        state = s;
+        changed.notify_all();
+    }
+};
+
+// Dropped with the queue (the screen closes) before it ran: the caller is
+// told at once instead of at its timeout.
+struct SGuiJobGuard {
+    std::shared_ptr<SGuiJob> job;
+    ~SGuiJobGuard() {
+        std::lock_guard<std::mutex> lock(job->mutex);
+        if (job->state == SGuiJob::QUEUED) {
+            job->state = SGuiJob::WITHDRAWN;
+            job->changed.notify_all();
+        }
+    }
+};
+
+}  // namespace
+
+bool MwRunOnGuiThread(const std::function<void()>& fn, int timeoutMs) {
     CToolkit& tk = Tk();
     if (!tk.open || std::this_thread::get_id() == g_guiThread) {
         fn();
-        return;
+        return true;
     }
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> f = done->get_future();
+    auto job = std::make_shared<SGuiJob>();
+    auto guard = std::make_shared<SGuiJobGuard>();  // no temporary: its end would withdraw
+    guard->job = job;
     {
         std::lock_guard<std::mutex> lock(tk.queueMutex);
-        tk.tasks.push_back([fn, done] {
+        tk.tasks.push_back([fn, guard] {
+            SGuiJob& j = *guard->job;
+            {
+                std::lock_guard<std::mutex> lock(j.mutex);
+                if (j.state != SGuiJob::QUEUED) {
+                    return;  // the caller has given up and gone
+                }
+                j.state = SGuiJob::RUNNING;
+            }
             fn();
-            done->set_value();
+            j.Set(SGuiJob::DONE);
         });
     }
     if (tk.display) {
         tk.display->Wake();
     }
+    std::unique_lock<std::mutex> lock(job->mutex);
     // A GUI thread stuck in a long callback must not hang the caller forever.
-    f.wait_for(std::chrono::seconds(10));
+    job->changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+        return job->state == SGuiJob::DONE || job->state == SGuiJob::WITHDRAWN;
+    });
+    if (job->state == SGuiJob::QUEUED) {
+        job->state = SGuiJob::WITHDRAWN;
+        printf("Error: the GUI thread did not take a request within %d ms; withdrawn\n", timeoutMs);
+        return false;
+    }
+    // Started: fn uses the caller's data until it returns.
+    job->changed.wait(lock, [&] { return job->state != SGuiJob::RUNNING; });
+    return job->state == SGuiJob::DONE;
 }
 
 bool MwCaptureScreen(std::vector<uint32_t>& pixels, int* width, int* height) {
@@ -236,7 +290,10 @@ bool MwSaveScreenshot(const std::string& path) {
     std::vector<uint32_t> px;
     int w = 0, h = 0;
     bool ok = false;
-    MwRunOnGuiThread([&] { ok = MwCaptureScreen(px, &w, &h); });
+    if (!MwRunOnGuiThread([&] { ok = MwCaptureScreen(px, &w, &h); })) {
+        printf("Error: screenshot: the GUI thread is busy\n");
+        return false;
+    }
     if (!ok) {
         printf("Error: screenshot: the screen is not open\n");
         return false;

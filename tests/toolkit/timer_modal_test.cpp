@@ -263,3 +263,45 @@ TEST_F(TimerModalTest, EnterIdleIsSentOncePerIdleAndNotAfterTheEnd) {
 }
 
 }  // namespace
+
+// ---- Requests from other threads -------------------------------------------
+
+// A request the GUI thread does not take in time is withdrawn and never runs
+// (it refers to the caller's locals, gone by then); one it has started is
+// waited for to its end.
+TEST_F(TimerModalTest, GuiRequestsAreWithdrawnInTimeOrWaitedFor) {
+    static std::atomic<int> ran{0};
+    ran = 0;
+    std::atomic<int> result{-1};
+    std::thread caller([&] {
+        int local = 0;
+        result = MwRunOnGuiThread([&local] { local = 1, ++ran; }, 100) ? 1 : 0;
+    });
+    caller.join();  // the GUI thread (this one) took nothing meanwhile
+    EXPECT_EQ(0, result);
+    MwPumpMessages();
+    EXPECT_EQ(0, ran) << "a withdrawn request ran after its caller had gone";
+
+    // Started well before the caller's time is up, and running past it: the
+    // caller waits for its end.
+    std::atomic<bool> finished{false};
+    result = -1;
+    std::thread slow([&] {
+        result = MwRunOnGuiThread(
+                     [&] {
+                         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+                         finished = true;
+                     },
+                     1000)
+                     ? 1
+                     : 0;
+        EXPECT_TRUE(finished) << "the caller returned while its request ran";
+    });
+    for (int i = 0; i < 1000 && result < 0; ++i) {  // bounded: a fault fails, not hangs
+        MwPumpMessages();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    slow.join();
+    EXPECT_EQ(1, result);
+    EXPECT_TRUE(finished);
+}
