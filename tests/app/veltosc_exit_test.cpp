@@ -65,7 +65,7 @@ protected:
 };
 
 TEST_F(VeltoscExitTest, MessagesToTheMainWindowDuringTheGoodbyeScreenFindNoObject) {
-    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
+    ::testing::FLAGS_gtest_death_test_style = "fast";
     EXPECT_EXIT(RunUntilTheAbruptExit(), ::testing::ExitedWithCode(0),
                 "main window exists, points at nothing");
 }
