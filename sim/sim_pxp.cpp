@@ -78,6 +78,9 @@ uint32_t Clamp255(int v) {
 // What the driver keeps between opens.
 struct CVeltoSimPxp::State {
     std::mutex mutex;
+    // Orders what reaches the overlay plane, taken before `mutex`: a frame in
+    // flight cannot land after a switch away from the screen has cleared it.
+    std::mutex showMutex;
     v4l2_pix_format pix;
     v4l2_window win;
     v4l2_rect crop;
@@ -465,6 +468,7 @@ private:
     }
 
     int SetOutput(int output) {
+        std::lock_guard<std::mutex> show(m_state.showMutex);
         bool clear = false;
         {
             std::lock_guard<std::mutex> lock(m_state.mutex);
@@ -672,6 +676,7 @@ private:
         if (m_hardware.joinable()) {
             m_hardware.join();
         }
+        std::lock_guard<std::mutex> show(m_state.showMutex);
         bool clear = false;
         {
             std::lock_guard<std::mutex> lock(m_state.mutex);
@@ -727,13 +732,17 @@ private:
             ScreenSize(&screenW, &screenH);
             if (visible) {
                 Render(job, pixels, picture, screenW, screenH);
-                CVeltoSimFramebuffer::GetInstance()->WriteOverlay(picture.data(), screenW, screenH,
-                                                                  screenW, job.blend);
+                std::lock_guard<std::mutex> show(m_state.showMutex);
+                lock.lock();
+                visible = m_state.output == 0;  // the output may have changed meanwhile
+                m_state.shown = m_state.shown || visible;
+                lock.unlock();
+                if (visible) {
+                    CVeltoSimFramebuffer::GetInstance()->WriteOverlay(picture.data(), screenW,
+                                                                      screenH, screenW, job.blend);
+                }
             }
             lock.lock();
-            if (visible) {
-                m_state.shown = true;
-            }
             b.sequence = m_nSequence++;
             b.state = BufState::Done;
             m_done.push_back(index);

@@ -153,6 +153,13 @@ protected:
         return WaitFor([&] { return ShownNumber(o) >= 0; }, timeoutMs);
     }
 
+    // A still scene from now on; waits until it is on the screen, since the
+    // camera's queue may still hold moving frames taken before.
+    void ShowFixedFrame(long n) {
+        CVeltoSimCamera::GetInstance()->SetFixedFrame(n);
+        ASSERT_TRUE(WaitFor([&] { return ShownNumber(0) == n; }, 5000)) << "frame " << n;
+    }
+
     // Waits for a few frames more to pass the PXP.
     void WaitFrames(int count) {
         long long until = CVeltoSimPxp::GetInstance()->FramesShown() + count;
@@ -211,7 +218,7 @@ TEST_F(CamRecTest, LiveFramesReachTheOverlayInEveryOrientationAndZoom) {
     }
 
     // A still scene, so the exact picture of each zoom level is known.
-    CVeltoSimCamera::GetInstance()->SetFixedFrame(1234);
+    ShowFixedFrame(1234);
     for (int level : {0, 1, 4, 7, 9}) {
         SCOPED_TRACE("zoom level " + std::to_string(level));
         c.ZoomPXP(static_cast<unsigned char>(level));
@@ -246,7 +253,7 @@ TEST_F(CamRecTest, TvOutputShowsTheWholeScreen) {
     Luma l = OverlayLuma();
     EXPECT_EQ(l.width, 720);
     EXPECT_EQ(l.height, 576);
-    CVeltoSimCamera::GetInstance()->SetFixedFrame(77);
+    ShowFixedFrame(77);
     c.ZoomPXP(7);
     ASSERT_TRUE(WaitFor([&] { return !c.IsZoomSet(); }, 3000));
     WaitFrames(3);
