@@ -180,7 +180,8 @@ bool CVeltoSimScreenReader::Update() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     long long nowMs = (long long)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-    if (m_nLastScanMs < 0 || nowMs - m_nLastScanMs >= 200) {
+    // New programs are looked for often while none is on the screen.
+    if (m_nLastScanMs < 0 || nowMs - m_nLastScanMs >= (m_nTop < 0 ? 20 : 200)) {
         m_nLastScanMs = nowMs;
         Rescan();
     }
