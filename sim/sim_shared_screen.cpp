@@ -150,9 +150,23 @@ void CVeltoSimScreenReader::Rescan() {
             continue;
         }
         std::string path = m_strSimDir + "/" + name;
+        struct stat now;
+        if (stat(path.c_str(), &now) != 0) {
+            continue;
+        }
         bool known = false;
-        for (const SMapped& m : m_maps) {
-            known = known || m.path == path;
+        for (size_t i = 0; i < m_maps.size(); ++i) {
+            if (m_maps[i].path != path) {
+                continue;
+            }
+            known = m_maps[i].inode == now.st_ino;
+            if (!known) {
+                // A new board in the same place: its file is another.
+                munmap(m_maps[i].header, m_maps[i].size);
+                m_maps.erase(m_maps.begin() + (long)i);
+                m_nTop = -1;
+            }
+            break;
         }
         if (known) {
             continue;
@@ -170,7 +184,7 @@ void CVeltoSimScreenReader::Rescan() {
         void* mem = mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
         close(fd);
         if (mem != MAP_FAILED) {
-            m_maps.push_back(SMapped{path, static_cast<SHeader*>(mem), size});
+            m_maps.push_back(SMapped{path, static_cast<SHeader*>(mem), size, st.st_ino});
         }
     }
     closedir(dir);

@@ -73,6 +73,7 @@ private:
         std::string path;
         struct SHeader* header = nullptr;
         size_t size = 0;
+        ino_t inode = 0;
     };
     void Rescan();
 

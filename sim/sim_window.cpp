@@ -86,7 +86,9 @@ public:
 
     ~CSdlWindow() override {
         m_server.Stop();
-        VeltoSimMarkWindow(m_strRoot + "/sim", false);
+        if (m_bMarked) {
+            VeltoSimMarkWindow(m_strRoot + "/sim", false);
+        }
         if (m_pTexture) {
             SDL_DestroyTexture(m_pTexture);
         }
@@ -131,6 +133,7 @@ public:
             fprintf(stderr, "velto-sim: cannot mark the window on the board\n");
             return false;
         }
+        m_bMarked = true;
         m_server.Start(
             VeltoSimWindowSocketPath(m_strRun),
             [this](const std::string& rq, std::string& reply) { return Answer(rq, reply); });
@@ -413,6 +416,7 @@ private:
     bool m_bChrome = true;
     bool m_bDirty = true;
     bool m_bQuit = false;
+    bool m_bMarked = false;
     std::string m_strMouseKey;
     SDL_Window* m_pWindow = nullptr;
     SDL_Renderer* m_pRenderer = nullptr;

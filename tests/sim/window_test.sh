@@ -3,7 +3,8 @@
 # the rectangles 'velto-board panel' lists: the board panel's controls change
 # the board and the device answers on its screen; the face's keys reach the
 # program on top, held as long as the button is; switching to the TV output
-# resizes the same window for the 720 x 576 screen.
+# resizes the same window for the 720 x 576 screen; the goodbye program
+# shows in it too.
 #   window_test.sh BIN_DIR OUT_DIR
 # Skips (exit 77) without Xvfb, xdotool or ffmpeg.
 set -u
@@ -200,6 +201,16 @@ board panel | grep -q "^window 0 0 [0-9]* [0-9]* scale 1$" || fail "720 x 576 is
 board panel | grep -q "^info .* Output: PAL" || fail "the panel does not show the PAL output"
 sleep 2
 board panel screenshot "$work/tv.png" || fail "no picture of the window"
+
+# The power-off request while a warning is up (the PC's USB disk): the
+# goodbye program shows in the same window.
+click pc
+until_ok sh -c "'$bin/velto-board' --dir '$run' ui | grep -q WarningBox" ||
+    fail "connecting the PC brought no warning up"
+click poweroff
+screen_on() { board panel | grep -q "^screen .* $1$"; }
+until_ok screen_on splash || fail "the goodbye program did not show in the window"
+[ "$(xdotool search --name "Velto camera")" = "$wid" ] || fail "the goodbye program opened a window"
 
 mkdir -p "$out"
 cp "$work/help.png" "$out/window_320x240.png"
