@@ -291,8 +291,18 @@ private:
             }
         }
         if (m_bChrome || m_bDirty) {
+            const bool whole = m_bChrome || m_canvas.Width() != m_layout.width;
             Render();
-            SDL_UpdateTexture(m_pTexture, nullptr, m_canvas.Pixels(), m_canvas.Width() * 4);
+            if (whole) {
+                SDL_UpdateTexture(m_pTexture, nullptr, m_canvas.Pixels(), m_canvas.Width() * 4);
+            } else {
+                // Only the screen changed: a picture's worth, not the window's.
+                const SVeltoSimRect& r = m_layout.screen;
+                SDL_Rect rect{r.x, r.y, r.w, r.h};
+                SDL_UpdateTexture(m_pTexture, &rect,
+                                  m_canvas.Pixels() + (size_t)r.y * m_canvas.Width() + r.x,
+                                  m_canvas.Width() * 4);
+            }
             SDL_RenderClear(m_pRenderer);
             SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr);
             SDL_RenderPresent(m_pRenderer);
