@@ -211,6 +211,9 @@ private:
                 }
                 break;
             case SDL_WINDOWEVENT:
+                if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                    ReleaseAllKeys();  // their key-ups go to another window
+                }
                 m_bDirty = true;
                 break;
             default:
@@ -230,6 +233,15 @@ private:
         }
         m_keys.Send(m_reader.Program(), key, down);
         m_bChrome = true;
+    }
+
+    void ReleaseAllKeys() {
+        for (const SVeltoSimFaceKey& k : m_layout.keys) {
+            if (m_face.pressed.count(k.control)) {
+                Key(k.key, false);
+            }
+        }
+        m_strMouseKey.clear();
     }
 
     void MouseDown(int x, int y) {
