@@ -155,6 +155,17 @@ public:
 
     bool QuitRequested() const override { return m_bQuit; }
 
+    std::string Panel() override {
+        Render();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_strListing;
+    }
+
+    bool SaveScreenshot(const std::string& path) override {
+        Render();
+        return WritePng(path, m_canvas.Pixels(), m_canvas.Width(), m_canvas.Height());
+    }
+
 private:
     SVeltoSimWindowLayout LayoutFor(int w, int h) {
         SDL_Rect desk{0, 0, 1366, 768};

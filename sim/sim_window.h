@@ -21,4 +21,8 @@ public:
     virtual void Pump(int ms) = 0;
     // The window was closed by its user.
     virtual bool QuitRequested() const = 0;
+    // What "panel" answers; a picture of the whole window into path (PNG).
+    // For the window's own thread, which cannot ask its channel.
+    virtual std::string Panel() = 0;
+    virtual bool SaveScreenshot(const std::string& path) = 0;
 };

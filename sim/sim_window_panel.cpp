@@ -190,11 +190,11 @@ bool CVeltoSimPanel::Refresh() {
     set("camera-einval", f.einvalUntilMs > now,
         std::string("einval ") + Arg(kSeconds, argOf("camera-einval-arg")) + " s",
         f.einvalUntilMs > now ? "on" : "off");
-    for (SVeltoSimControl& c : m_controls) {
-        if (c.name.size() > 4 && c.name.compare(c.name.size() - 4, 4, "-arg") == 0) {
-            c.state = std::to_string(c.value);
-        }
-    }
+    // A fault's "change" button lists the argument it has chosen.
+    set("camera-grant-arg", false, "change", Arg(kGrants, argOf("camera-grant-arg")));
+    set("camera-badframes-arg", false, "change", Arg(kBadFrames, argOf("camera-badframes-arg")));
+    set("camera-eio-arg", false, "change", Arg(kSeconds, argOf("camera-eio-arg")));
+    set("camera-einval-arg", false, "change", Arg(kSeconds, argOf("camera-einval-arg")));
     set("camera-normal", false, "camera normal", "ready");
     bool poweroff = VeltoSim::ReadLine(r + "/sys/power/poweroff_state") == "1";
     set("poweroff", poweroff, "power-off request", poweroff ? "raised" : "ready");

@@ -211,6 +211,37 @@ bool ProgramAnswers(const std::string& run) {
     return VeltoSimControlRequest(VeltoSimControlSocketPath(run), "ui", reply, 1000) == 0;
 }
 
+#ifndef VELTO_SIM_HAVE_WINDOW
+class CVeltoSimWindow;
+#endif
+
+// A script's "panel" and "panel screenshot FILE" lines, for velto-sim's own
+// window.
+bool ScriptPanel(const std::string& run, std::vector<std::string> words, CVeltoSimWindow* window) {
+#ifdef VELTO_SIM_HAVE_WINDOW
+    if (window && words.size() == 1) {
+        fputs(window->Panel().c_str(), stdout);
+        return true;
+    }
+    if (window && words.size() == 3 && words[1] == "screenshot") {
+        if (words[2][0] != '/') {
+            words[2] = run + "/" + words[2];
+            std::error_code ec;
+            fs::create_directories(fs::path(words[2]).parent_path(), ec);
+        }
+        return window->SaveScreenshot(words[2]);
+    }
+    if (window) {
+        fprintf(stderr, "velto-sim: panel [screenshot FILE]\n");
+        return false;
+    }
+#endif
+    (void)run;
+    (void)window;
+    fprintf(stderr, "velto-sim: '%s' needs the window, and the run has none\n", words[0].c_str());
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -310,6 +341,20 @@ int main(int argc, char** argv) {
             std::vector<std::string> words = VeltoSim::SplitWords(script[nextLine++]);
             if (words[0] == "wait" && words.size() == 2) {
                 nextLineAt = now + atol(words[1].c_str());
+            } else if (words[0] == "panel") {
+                // The window answers its channel on this thread: asked there,
+                // it would wait for itself.
+                printf("velto-sim: %s\n", script[nextLine - 1].c_str());
+                fflush(stdout);
+                if (!ScriptPanel(run, words,
+#ifdef VELTO_SIM_HAVE_WINDOW
+                                 window.get()
+#else
+                                 nullptr
+#endif
+                                     )) {
+                    exitCode = 1;
+                }
             } else {
                 if (words[0] == "screenshot" && words.size() == 2 && words[1][0] != '/') {
                     // A script's pictures land in the run directory, in folders made on the way.

@@ -186,8 +186,10 @@ TEST_F(SimWindowPanelTest, CameraFaultsCarryTheirArgumentsAndNormalClearsThem) {
     SVeltoSimWindowLayout l = VeltoSimLayWindow(720, 576, 1);
     CVeltoSimPanel p(Root(), l.panel);
     EXPECT_EQ("grant 640x480", Control(p, "camera-grant").label);
+    EXPECT_EQ("640x480", Control(p, "camera-grant-arg").state);
     Click(p, "camera-grant-arg");
     EXPECT_EQ("grant 320x240", Control(p, "camera-grant").label);
+    EXPECT_EQ("320x240", Control(p, "camera-grant-arg").state);
     Click(p, "camera-grant");
     VeltoSimCameraFaults f = VeltoSimCameraReadFaults(Root());
     EXPECT_EQ(320u, f.grantWidth);
