@@ -112,7 +112,7 @@ r=$(rect battery)
 w=$(echo "$r" | cut -d' ' -f3)
 click battery $(((3400 - 3200) * (w - 1) / 1000))
 mv=$(board state | sed -n 's/^battery: \([0-9]*\) mV$/\1/p')
-[ "$mv" -ge 3390 ] && [ "$mv" -le 3410 ] || fail "the slider set $mv mV, not 3400"
+{ [ "$mv" -ge 3390 ] && [ "$mv" -le 3410 ]; } || fail "the slider set $mv mV, not 3400"
 shown=0
 hidden=0
 for _ in $(seq 30); do
@@ -120,7 +120,7 @@ for _ in $(seq 30); do
     [ $shown -eq 1 ] && [ $hidden -eq 1 ] && break
     sleep 0.25
 done
-[ $shown -eq 1 ] && [ $hidden -eq 1 ] || fail "the battery gauge does not blink at 3.4 V"
+{ [ $shown -eq 1 ] && [ $hidden -eq 1 ]; } || fail "the battery gauge does not blink at 3.4 V"
 [ "$(ui | grep -c '^#dialog')" -eq 1 ] || fail "a dialog came up at 3.4 V (power off?)"
 click battery $(((3900 - 3200) * (w - 1) / 1000))
 
@@ -201,6 +201,11 @@ board panel | grep -q "^window 0 0 [0-9]* [0-9]* scale 1$" || fail "720 x 576 is
 board panel | grep -q "^info .* Output: PAL" || fail "the panel does not show the PAL output"
 sleep 2
 board panel screenshot "$work/tv.png" || fail "no picture of the window"
+
+# A change made with velto-board shows on the panel.
+board sd remove >/dev/null
+sd_out() { [ "$(state sd | cut -d' ' -f1)" = out ]; }
+until_ok sd_out || fail "the panel did not follow velto-board sd remove"
 
 # The power-off request while a warning is up (the PC's USB disk): the
 # goodbye program shows in the same window.
