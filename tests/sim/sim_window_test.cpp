@@ -6,14 +6,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/sim_board_state.h"
 #include "sim/sim_camera_control.h"
+#include "sim/sim_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_shared_screen.h"
 #include "sim/sim_window_canvas.h"
+#include "sim/sim_window_keys.h"
 #include "sim/sim_window_layout.h"
 #include "sim/sim_window_panel.h"
 #include "support/sim_test.h"
@@ -360,4 +365,37 @@ TEST(SimWindowCanvas, ScaledPicturesAndCutTextStayInTheirPlace) {
     EXPECT_GT(lit, 50);
     EXPECT_EQ(0, beyond);
     EXPECT_FALSE(font.Load("/nonexistent/font.ttf", 14));
+}
+
+class SimWindowKeysTest : public CVeltoSimBoardTest {};
+
+TEST_F(SimWindowKeysTest, KeysReachTheirProgramInOrderAndAMissingOneStallsNothing) {
+    std::mutex mutex;
+    std::vector<std::string> got;
+    CVeltoSimControlServer veltosc;
+    ASSERT_TRUE(veltosc.Start(VeltoSimControlSocketPath(m_strRunDir, "veltosc"),
+                              [&](const std::string& rq, std::string&) {
+                                  std::lock_guard<std::mutex> lock(mutex);
+                                  got.push_back(rq);
+                                  return true;
+                              }));
+    auto count = [&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return got.size();
+    };
+    {
+        CVeltoSimKeySender keys(m_strRunDir);
+        keys.Send("veltosc", "F3", true);
+        keys.Send("splash", "ENTER", true);  // not running: dropped with a message
+        keys.Send("", "UP", true);           // nothing on the screen yet
+        keys.Send("veltosc", "UP", true);
+        keys.Send("veltosc", "UP", false);
+        keys.Send("veltosc", "F3", false);
+        for (int i = 0; i < 200 && count() < 4; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ((std::vector<std::string>{"key F3 down", "key UP down", "key UP up", "key F3 up"}),
+              got);
 }
