@@ -6,7 +6,7 @@ set -e
 PACKAGES="build-essential cmake ninja-build pkg-config git file clang clang-format
 libtinyxml2-dev libjpeg-dev libfreetype-dev libpng-dev libgif-dev libsdl2-dev
 libgtest-dev libgmock-dev googletest libbenchmark-dev libyuv-dev
-ffmpeg libjpeg-turbo-progs libimage-exiftool-perl valgrind xvfb xauth
+ffmpeg libjpeg-turbo-progs libimage-exiftool-perl valgrind xvfb xauth xdotool
 fonts-liberation fonts-wqy-microhei
 qemu-system-arm dosfstools fdisk e2fsprogs kmod cpio python3"
 

@@ -14,6 +14,10 @@
 int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args,
                         const std::string& program = kVeltoSimMainProgram);
 
+// Runs "panel" (the controls of velto-sim's window: name, rectangle in
+// window coordinates, state) or "panel screenshot FILE" (the whole window).
+int VeltoBoardPanelCommand(const std::string& runDir, const std::vector<std::string>& args);
+
 // The tool's usage text.
 extern const char kVeltoBoardUsage[];
 // Runs one velto-board command (args[0] is its name) on the board of the

@@ -33,7 +33,10 @@ const char kVeltoBoardUsage[] =
     "  state                     a summary of the board\n"
     "  key NAME [down|up], screenshot FILE, ui, advance MS\n"
     "                            talk to the running program: veltosc, or the\n"
-    "                            one --program names (splash)\n";
+    "                            one --program names (splash)\n"
+    "  panel [screenshot FILE]   velto-sim's window: each control's name, rectangle\n"
+    "                            (x y w h, window coordinates) and state; or a\n"
+    "                            picture of the whole window\n";
 
 namespace {
 
@@ -164,6 +167,9 @@ int VeltoBoardCommand(const std::string& runDir, const std::vector<std::string>&
     if (cmd == "state" && a.size() == 1) {
         fputs(VeltoSim::Summary(root).c_str(), stdout);
         return VeltoSim::IsDir(root + "/sim") ? 0 : 1;
+    }
+    if (cmd == "panel") {
+        return VeltoBoardPanelCommand(runDir, a);
     }
     if (cmd == "key" || cmd == "screenshot" || cmd == "ui" || cmd == "advance") {
         return VeltoBoardUiCommand(runDir, a, program);

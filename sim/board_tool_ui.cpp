@@ -16,6 +16,31 @@ static std::string Absolute(const std::string& path) {
     return out;
 }
 
+int VeltoBoardPanelCommand(const std::string& runDir, const std::vector<std::string>& args) {
+    std::string request;
+    if (args.size() == 1) {
+        request = "panel";
+    } else if (args.size() == 3 && args[1] == "screenshot") {
+        request = "screenshot " + Absolute(args[2]);
+    } else {
+        fprintf(stderr, "velto-board: usage: panel [screenshot FILE]\n");
+        return 2;
+    }
+    std::string reply;
+    int rc = VeltoSimControlRequest(VeltoSimWindowSocketPath(runDir), request, reply);
+    if (rc < 0) {
+        fprintf(stderr, "velto-board: no velto-sim window is open on the board in %s (%s)\n",
+                runDir.c_str(), reply.c_str());
+        return 1;
+    }
+    if (rc > 0) {
+        fprintf(stderr, "velto-board: %s\n", reply.c_str());
+        return 1;
+    }
+    fputs(reply.c_str(), stdout);
+    return 0;
+}
+
 int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args,
                         const std::string& program) {
     if (args.empty()) {

@@ -92,6 +92,10 @@ std::string VeltoSimControlSocketPath(const std::string& runDir, const std::stri
            VeltoSimControlSocketName(program);
 }
 
+std::string VeltoSimWindowSocketPath(const std::string& runDir) {
+    return (runDir.empty() ? std::string(".") : runDir) + "/board/sim/window.sock";
+}
+
 bool VeltoSimIsProgramName(const std::string& name) {
     if (name.empty() || name.size() > 64 || name[0] == '.') {
         return false;

@@ -24,6 +24,8 @@ std::string VeltoSimControlSocketName(const std::string& program);
 // Where the socket of program on the board in runDir lives.
 std::string VeltoSimControlSocketPath(const std::string& runDir,
                                       const std::string& program = kVeltoSimMainProgram);
+// Where velto-sim's window answers ("panel", "screenshot FILE").
+std::string VeltoSimWindowSocketPath(const std::string& runDir);
 // Whether name can name a program's channel: a plain file name, no path.
 bool VeltoSimIsProgramName(const std::string& name);
 

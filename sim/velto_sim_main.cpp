@@ -3,8 +3,9 @@
 // simulated board with the goodbye picture and splash below /usr/velto),
 // starts the device's programs there as the board's start-up does (keeper,
 // which starts ./veltosc, and chargeled; ./veltosc alone while keeper is not
-// built), runs a script of velto-board command lines and ends everything it
-// started when it ends.
+// built), shows the board's screen in one window of its own with the
+// device's face and a board panel (unless headless), runs a script of velto-board command lines and
+// ends everything it started when it ends.
 //   velto-sim [--dir RUNDIR] [--headless] [--seconds N] [--script FILE]
 #include <errno.h>
 #include <limits.h>
@@ -29,6 +30,9 @@
 #include "sim/sim_control.h"
 #include "sim/sim_emulator.h"
 #include "sim/sim_files.h"
+#ifdef VELTO_SIM_HAVE_WINDOW
+#include "sim/sim_window.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -130,7 +134,7 @@ bool PrepareRunDir(const std::string& bin, const std::string& run) {
 
 // Starts program in run as the leader of a new process group, so that
 // everything it starts in turn ends with it.
-pid_t StartProgram(const std::string& run, const char* program, bool headless) {
+pid_t StartProgram(const std::string& run, const char* program, bool noDisplay) {
     // In a cross build the program runs through the build's emulator.
     std::string file;
     std::vector<std::string> args =
@@ -154,7 +158,9 @@ pid_t StartProgram(const std::string& run, const char* program, bool headless) {
     if (chdir(run.c_str()) != 0) {
         _exit(127);
     }
-    if (headless) {
+    // Headless, or drawing into velto-sim's window: no program opens a window
+    // of its own.
+    if (noDisplay) {
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
     }
@@ -205,6 +211,37 @@ bool ProgramAnswers(const std::string& run) {
     return VeltoSimControlRequest(VeltoSimControlSocketPath(run), "ui", reply, 1000) == 0;
 }
 
+#ifndef VELTO_SIM_HAVE_WINDOW
+class CVeltoSimWindow;
+#endif
+
+// A script's "panel" and "panel screenshot FILE" lines, for velto-sim's own
+// window.
+bool ScriptPanel(const std::string& run, std::vector<std::string> words, CVeltoSimWindow* window) {
+#ifdef VELTO_SIM_HAVE_WINDOW
+    if (window && words.size() == 1) {
+        fputs(window->Panel().c_str(), stdout);
+        return true;
+    }
+    if (window && words.size() == 3 && words[1] == "screenshot") {
+        if (words[2][0] != '/') {
+            words[2] = run + "/" + words[2];
+            std::error_code ec;
+            fs::create_directories(fs::path(words[2]).parent_path(), ec);
+        }
+        return window->SaveScreenshot(words[2]);
+    }
+    if (window) {
+        fprintf(stderr, "velto-sim: panel [screenshot FILE]\n");
+        return false;
+    }
+#endif
+    (void)run;
+    (void)window;
+    fprintf(stderr, "velto-sim: '%s' needs the window, and the run has none\n", words[0].c_str());
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -246,17 +283,31 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGHUP, &sa, nullptr);
 
+    const bool desktop = !o.headless && (getenv("DISPLAY") || getenv("WAYLAND_DISPLAY"));
+#ifdef VELTO_SIM_HAVE_WINDOW
+    // Opened before the programs start, so that they find it and draw into it.
+    std::unique_ptr<CVeltoSimWindow> window;
+    if (desktop) {
+        window = CVeltoSimWindow::CreateNew(run);
+    }
+    const bool windowed = window != nullptr;
+#else
+    const bool windowed = false;
+#endif
+
     // As the board's start-up does: keeper (which runs ./veltosc) and
     // chargeled; without keeper, the main program itself.
     const bool haveKeeper = fs::exists(fs::path(run) / "keeper");
     std::vector<pid_t> started;
-    started.push_back(StartProgram(run, haveKeeper ? "keeper" : "veltosc", o.headless));
+    const bool noDisplay = o.headless || windowed;
+    started.push_back(StartProgram(run, haveKeeper ? "keeper" : "veltosc", noDisplay));
     if (fs::exists(fs::path(run) / "chargeled")) {
-        started.push_back(StartProgram(run, "chargeled", o.headless));
+        started.push_back(StartProgram(run, "chargeled", noDisplay));
     }
     printf("velto-sim: the device runs in %s (%s)\n", run.c_str(),
-           o.headless || (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) ? "headless"
-                                                                            : "in a window");
+           windowed  ? "in velto-sim's window"
+           : desktop ? "in windows of its programs"
+                     : "headless");
     fflush(stdout);
 
     const long long start = NowMs();
@@ -290,6 +341,20 @@ int main(int argc, char** argv) {
             std::vector<std::string> words = VeltoSim::SplitWords(script[nextLine++]);
             if (words[0] == "wait" && words.size() == 2) {
                 nextLineAt = now + atol(words[1].c_str());
+            } else if (words[0] == "panel") {
+                // The window answers its channel on this thread: asked there,
+                // it would wait for itself.
+                printf("velto-sim: %s\n", script[nextLine - 1].c_str());
+                fflush(stdout);
+                if (!ScriptPanel(run, words,
+#ifdef VELTO_SIM_HAVE_WINDOW
+                                 window.get()
+#else
+                                 nullptr
+#endif
+                                     )) {
+                    exitCode = 1;
+                }
             } else {
                 if (words[0] == "screenshot" && words.size() == 2 && words[1][0] != '/') {
                     // A script's pictures land in the run directory, in folders made on the way.
@@ -307,11 +372,23 @@ int main(int argc, char** argv) {
         } else if (!script.empty() && nextLine >= script.size() && o.seconds < 0) {
             break;
         }
+#ifdef VELTO_SIM_HAVE_WINDOW
+        if (window) {
+            window->Pump(20);
+            if (window->QuitRequested()) {
+                break;
+            }
+            continue;
+        }
+#endif
         usleep(20000);
     }
     for (pid_t pid : started) {
         StopGroup(pid);
     }
+#ifdef VELTO_SIM_HAVE_WINDOW
+    window.reset();
+#endif
     printf("velto-sim: ended\n");
     return exitCode;
 }

@@ -69,5 +69,9 @@ std::unique_ptr<CDisplay> CreateMemoryDisplay(int width, int height);
 // Null when the backend is not available in this build or cannot open.
 std::unique_ptr<CDisplay> CreateSdlDisplay(int width, int height);
 std::unique_ptr<CDisplay> CreateFramebufferDisplay();
+// Under velto-sim's window (simulator builds): whether that window is open,
+// and a display that hands the screen to it.
+bool SimWindowIsOpen();
+std::unique_ptr<CDisplay> CreateSimWindowDisplay(int width, int height);
 
 }  // namespace VeltoTk

@@ -115,7 +115,15 @@ static std::unique_ptr<CDisplay> OpenDisplay() {
     printf("Error: no framebuffer, drawing into memory\n");
     return CreateMemoryDisplay(w, h);
 #else
-    // A desktop session gets a window; headless runs draw into memory.
+    // Under velto-sim's window the screen is shown there; a program started
+    // alone on a desktop gets a window of its own; headless runs draw into
+    // memory.
+    if (SimWindowIsOpen()) {
+        auto shared = CreateSimWindowDisplay(w, h);
+        if (shared) {
+            return shared;
+        }
+    }
     const char* x11 = getenv("DISPLAY");
     const char* wayland = getenv("WAYLAND_DISPLAY");
     if ((x11 && *x11) || (wayland && *wayland)) {

@@ -98,3 +98,11 @@ TEST_F(VeltoBoardToolTest, BadUsageIsRefused) {
     EXPECT_EQ(Tool("battery 3000", &out), 1);
     EXPECT_NE(out.find("no board"), std::string::npos);
 }
+
+TEST_F(VeltoBoardToolTest, PanelWithoutAWindowSaysSoAndBadUsageIsRefused) {
+    std::string out;
+    EXPECT_EQ(Tool("panel", &out), 1);
+    EXPECT_NE(out.find("no velto-sim window"), std::string::npos) << out;
+    EXPECT_EQ(Tool("panel screenshot", &out), 2);
+    EXPECT_EQ(Tool("panel frobnicate x", &out), 2);
+}
