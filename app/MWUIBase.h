@@ -28,6 +28,20 @@ public:
     // toolkit already has it; registered is the kind's own flag. True when
     // the class exists afterwards.
     bool RegisterKind(HINSTANCE hInstance, const char* className, bool& registered);
+    // Makes a new control ready: className registered once per kind (the
+    // kind's own flag), the background colour and the window. Null, the
+    // control deleted, when the window could not be made.
+    template <class T>
+    static T* SetUpNew(T* control, HINSTANCE hInstance, const char* className, bool& registered,
+                       COLORREF background) {
+        control->RegisterKind(hInstance, className, registered);
+        control->SetBackgroundColor(background);
+        if (!control->Init()) {
+            delete control;
+            return nullptr;
+        }
+        return control;
+    }
     // ShowWindow on the control's window; FALSE without a window.
     BOOL Show(int nCmdShow);
     // True while the window has WS_VISIBLE.

@@ -56,14 +56,8 @@ CVeltoUICtrl2LineExplorer* CVeltoUICtrl2LineExplorer::CreateNew(HINSTANCE hInsta
                                                                 int x, int y, int width,
                                                                 int height) {
     static bool registered = false;
-    auto* c = new CVeltoUICtrl2LineExplorer(hInstance, hParent, x, y, width, height);
-    c->RegisterKind(hInstance, "Velto2LineExplorer", registered);
-    c->SetBackgroundColor(0xFF010101u);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUICtrl2LineExplorer(hInstance, hParent, x, y, width, height),
+                    hInstance, "Velto2LineExplorer", registered, 0xFF010101u);
 }
 
 bool CVeltoUICtrl2LineExplorer::Init() {

@@ -20,14 +20,8 @@ CVeltoUICtrlArrow::~CVeltoUICtrlArrow() {
 CVeltoUICtrlArrow* CVeltoUICtrlArrow::CreateNew(HINSTANCE hInstance, HWND hParent, int x, int y,
                                                 int width, int height) {
     static bool registered = false;
-    auto* c = new CVeltoUICtrlArrow(hInstance, hParent, x, y, width, height);
-    c->RegisterKind(hInstance, "VeltoArrow", registered);
-    c->SetBackgroundColor(0xFF010101u);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUICtrlArrow(hInstance, hParent, x, y, width, height), hInstance,
+                    "VeltoArrow", registered, 0xFF010101u);
 }
 
 bool CVeltoUICtrlArrow::Init() {

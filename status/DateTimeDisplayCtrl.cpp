@@ -37,14 +37,8 @@ CVeltoUIDateTimeCtrl::~CVeltoUIDateTimeCtrl() {
 CVeltoUIDateTimeCtrl* CVeltoUIDateTimeCtrl::CreateNew(HINSTANCE hInstance, HWND hParent, int x,
                                                       int y, int width, int height) {
     static bool registered = false;
-    auto* c = new CVeltoUIDateTimeCtrl(hInstance, hParent, x, y, width, height);
-    c->RegisterKind(hInstance, "VeltoDateTimeDisplay", registered);
-    c->SetBackgroundColor(Velto::kOverlayBlack);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUIDateTimeCtrl(hInstance, hParent, x, y, width, height), hInstance,
+                    "VeltoDateTimeDisplay", registered, Velto::kOverlayBlack);
 }
 
 bool CVeltoUIDateTimeCtrl::Init() {

@@ -10,14 +10,8 @@
 CVeltoUICtrlBattery* CVeltoUICtrlBattery::CreateNew(HINSTANCE hInstance, HWND hParent, int x, int y,
                                                     int width, int height) {
     static bool registered = false;
-    auto* c = new CVeltoUICtrlBattery(hInstance, hParent, x, y, width, height);
-    c->RegisterKind(hInstance, "VeltoBattery", registered);
-    c->SetBackgroundColor(Velto::kOverlayBlack);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUICtrlBattery(hInstance, hParent, x, y, width, height), hInstance,
+                    "VeltoBattery", registered, Velto::kOverlayBlack);
 }
 
 CVeltoUICtrlBattery::~CVeltoUICtrlBattery() {

@@ -19,14 +19,8 @@ CVeltoUICtrlImageDisplayer* CVeltoUICtrlImageDisplayer::CreateNew(HINSTANCE hIns
                                                                   DWORD style, int x, int y,
                                                                   int width, int height) {
     static bool registered = false;
-    auto* c = new CVeltoUICtrlImageDisplayer(hInstance, hParent, style, x, y, width, height);
-    c->RegisterKind(hInstance, "VeltoImageDisplayer", registered);
-    c->SetBackgroundColor(Velto::kOverlayBlack);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUICtrlImageDisplayer(hInstance, hParent, style, x, y, width, height),
+                    hInstance, "VeltoImageDisplayer", registered, Velto::kOverlayBlack);
 }
 
 bool CVeltoUICtrlImageDisplayer::Init() {
@@ -76,20 +70,12 @@ bool CVeltoUICtrlImageDisplayer::SetImageSize(UINT width, UINT height) {
 
 LRESULT CVeltoUICtrlImageDisplayer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        case WM_ERASEBKGND:
-            return Velto::FillClient(hwnd, (HDC)wParam, m_cBackgroundColor);
         case WM_CTLCOLORSTATIC: {
             HBRUSH brush = CreateSolidBrush(Velto::kOverlayBlack);
             MwSetWindowPaintBrush((HWND)lParam, brush);
             return (LRESULT)brush;
         }
         default:
-            return DefWindowProc(hwnd, msg, wParam, lParam);
+            return Velto::OverlayControlProc(hwnd, msg, wParam, lParam, m_cBackgroundColor);
     }
 }

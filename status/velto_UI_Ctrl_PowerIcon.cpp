@@ -33,14 +33,8 @@ CVeltoUICtrlPowerIcon* CVeltoUICtrlPowerIcon::CreateNew(HINSTANCE hInstance, HWN
                                                         int y, int width, int height) {
     printf("%s:%d w=%d,h=%d\n", __FUNCTION__, __LINE__, width, height);
     static bool registered = false;
-    auto* c = new CVeltoUICtrlPowerIcon(hInstance, hParent, x, y, width, height);
-    c->RegisterKind(hInstance, "VeltoPowerIcon", registered);
-    c->SetBackgroundColor(Velto::kOverlayBlack);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUICtrlPowerIcon(hInstance, hParent, x, y, width, height), hInstance,
+                    "VeltoPowerIcon", registered, Velto::kOverlayBlack);
 }
 
 bool CVeltoUICtrlPowerIcon::Init() {

@@ -49,14 +49,8 @@ CVeltoUICtrlRecMode::~CVeltoUICtrlRecMode() {
 CVeltoUICtrlRecMode* CVeltoUICtrlRecMode::CreateNew(HINSTANCE hInstance, HWND hParent, int x, int y,
                                                     int width, int height) {
     static bool registered = false;
-    auto* c = new CVeltoUICtrlRecMode(hInstance, hParent, x, y, width, height);
-    c->RegisterKind(hInstance, "VeltoRecMode", registered);
-    c->SetBackgroundColor(Velto::kOverlayBlack);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUICtrlRecMode(hInstance, hParent, x, y, width, height), hInstance,
+                    "VeltoRecMode", registered, Velto::kOverlayBlack);
 }
 
 void CVeltoUICtrlRecMode::DestroyChildren() {
@@ -111,17 +105,9 @@ void CVeltoUICtrlRecMode::Deinit() {
 
 LRESULT CVeltoUICtrlRecMode::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
         case WM_CREATE:
         case WM_DESTROY:
             return 0;
-        case WM_ERASEBKGND:
-            return Velto::FillClient(hwnd, (HDC)wParam, m_cBackgroundColor);
         case WM_CTLCOLORSTATIC: {
             HWND child = (HWND)lParam;
             if (child == m_hTextStaticCtrl || child == m_hImgStaticCtrl) {
@@ -130,7 +116,7 @@ LRESULT CVeltoUICtrlRecMode::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
             return DefWindowProc(hwnd, msg, wParam, lParam);
         }
         default:
-            return DefWindowProc(hwnd, msg, wParam, lParam);
+            return Velto::OverlayControlProc(hwnd, msg, wParam, lParam, m_cBackgroundColor);
     }
 }
 

@@ -22,14 +22,8 @@ CVeltoUICtrlSDChecker::~CVeltoUICtrlSDChecker() {
 CVeltoUICtrlSDChecker* CVeltoUICtrlSDChecker::CreateNew(HINSTANCE hInstance, HWND hParent, int x,
                                                         int y, int width, int height) {
     static bool registered = false;
-    auto* c = new CVeltoUICtrlSDChecker(hInstance, hParent, x, y, width, height);
-    c->RegisterKind(hInstance, "VeltoSDChecker", registered);
-    c->SetBackgroundColor(Velto::kOverlayBlack);
-    if (!c->Init()) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return SetUpNew(new CVeltoUICtrlSDChecker(hInstance, hParent, x, y, width, height), hInstance,
+                    "VeltoSDChecker", registered, Velto::kOverlayBlack);
 }
 
 bool CVeltoUICtrlSDChecker::Init() {
@@ -95,17 +89,9 @@ void CVeltoUICtrlSDChecker::CheckCard() {
 
 LRESULT CVeltoUICtrlSDChecker::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            BeginPaint(hwnd, &ps);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-        case WM_ERASEBKGND:
-            return Velto::FillClient(hwnd, (HDC)wParam, Velto::kOverlayBlack);
         case WM_CTLCOLORSTATIC:
             return Velto::OverlayStaticColours((HDC)wParam, (HWND)lParam, OPAQUE);
         default:
-            return DefWindowProc(hwnd, msg, wParam, lParam);
+            return Velto::OverlayControlProc(hwnd, msg, wParam, lParam, Velto::kOverlayBlack);
     }
 }

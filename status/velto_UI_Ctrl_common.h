@@ -33,6 +33,25 @@ inline LRESULT FillClient(HWND hwnd, HDC hdc, COLORREF colour) {
     return 1;
 }
 
+// What a status control answers to the messages it does not handle
+// itself: nothing of its own to paint (its children paint), the background
+// in colour, the rest to DefWindowProc.
+inline LRESULT OverlayControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                  COLORREF colour) {
+    switch (msg) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return FillClient(hwnd, (HDC)wParam, colour);
+        default:
+            return DefWindowProc(hwnd, msg, wParam, lParam);
+    }
+}
+
 // Shows or hides a child window only when that changes something.
 inline void ShowIfChanged(HWND hwnd, bool show) {
     bool shown = (GetWindowLong(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
