@@ -2,11 +2,9 @@
 
 #include <stdio.h>
 
-#include "settings/velto_SC_setting.h"
 #include "settings/velto_UI_Dlg_DateTime.h"
 #include "settings/velto_UI_Dlg_Language.h"
 #include "settings/velto_UI_Dlg_TVout.h"
-#include "settings/velto_UI_MenuList.h"
 
 namespace {
 
@@ -19,10 +17,13 @@ LST_ITEM s_advItems[] = {
     {kMenuTableEnd, nullptr, nullptr, {0, nullptr, 0, nullptr}},
 };
 
+// F1 back to the setup menu ends the menu with 2.
+const CVeltoUIMenuDialog::Layout kLayout = {s_advItems, 0.48, 10002, "Advanced Settings", 2};
+
 }  // namespace
 
 CVeltoUIDlgAdvSetting::CVeltoUIDlgAdvSetting(HINSTANCE hInst, HWND hParent)
-    : CVeltoUIDialog(hInst, hParent, kDialogId), m_hListMenu(nullptr), m_hfListBoxFont(nullptr) {}
+    : CVeltoUIMenuDialog(hInst, hParent, kDialogId, kLayout) {}
 
 CVeltoUIDlgAdvSetting::~CVeltoUIDlgAdvSetting() {
     if (m_hHwnd && IsWindow(m_hHwnd)) {
@@ -35,61 +36,6 @@ CVeltoUIDlgAdvSetting* CVeltoUIDlgAdvSetting::CreateNew(HINSTANCE hInst, HWND hP
     return new CVeltoUIDlgAdvSetting(hInst, hParent);
 }
 
-void CVeltoUIDlgAdvSetting::InitDialog() {
-    m_strCaptName =
-        CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(10002, "Advanced Settings");
-    CVeltoUIDialog::InitDialog();
-    SetCaption(m_strCaptName.c_str());
-    InitListBox();
-}
-
-void CVeltoUIDlgAdvSetting::DestoryDialog() {
-    DeinitListBox();
-    if (m_hfListBoxFont) {
-        DeleteObject(m_hfListBoxFont);
-        m_hfListBoxFont = nullptr;
-    }
-    CVeltoUIDialog::DestoryDialog();
-}
-
-void CVeltoUIDlgAdvSetting::InitListBox() {
-    DeinitListBox();
-    m_hListMenu = Velto::MenuListCreate(m_hFrame, m_hInst, 0.48, m_hfListBoxFont, s_advItems);
-}
-
-void CVeltoUIDlgAdvSetting::DeinitListBox() {
-    Velto::MenuListDestroy(m_hListMenu, s_advItems);
-}
-
-void CVeltoUIDlgAdvSetting::RefreshListBox() {
-    Velto::MenuListRefresh(m_hListMenu, s_advItems);
-}
-
-void CVeltoUIDlgAdvSetting::SetLocalize() {
-    SetCaption(
-        CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(10002, "Advanced Settings").c_str());
-    RefreshListBox();
-}
-
-void CVeltoUIDlgAdvSetting::HandleKeyDown(WPARAM key) {
-    switch (key) {
-        case VK_LEFT:
-        case VK_UP:
-        case VK_RIGHT:
-        case VK_DOWN:
-            Velto::MenuListMove(m_hListMenu, key);
-            break;
-        case VK_RETURN:
-            DoDetailDlg();
-            break;
-        case VK_F1:
-            EndDialog(m_hHwnd, 2);
-            break;
-        default:
-            break;
-    }
-}
-
 void CVeltoUIDlgAdvSetting::DoDetailDlg() {
     if (!m_hListMenu) {
         return;
@@ -98,51 +44,21 @@ void CVeltoUIDlgAdvSetting::DoDetailDlg() {
     switch (sel) {
         case 0:
             printf("Date and Time\n");
-            {
-                CVeltoUIDlgDateTime* dlg = CVeltoUIDlgDateTime::CreateNew(m_hInst, m_hHwnd);
-                dlg->DoModel();
-                delete dlg;
-            }
+            RunScreen<CVeltoUIDlgDateTime>();
             break;
         case 1:
             printf("Language\n");
-            {
-                CVeltoUIDlgLanguage* dlg = CVeltoUIDlgLanguage::CreateNew(m_hInst, m_hHwnd);
-                int r = dlg->DoModel();
-                delete dlg;
-                if (r == 1) {
-                    SetLocalize();
-                    SendMessage(m_hListMenu, LB_SETCURSEL, sel, 0);
-                }
+            if (RunScreen<CVeltoUIDlgLanguage>() == 1) {
+                SetLocalize();
+                SendMessage(m_hListMenu, LB_SETCURSEL, sel, 0);
             }
             break;
-        case 2: {
+        case 2:
             printf("TV out\n");
-            CVeltoUIDlgTVout* dlg = CVeltoUIDlgTVout::CreateNew(m_hInst, m_hHwnd);
-            dlg->DoModel();
-            delete dlg;
+            RunScreen<CVeltoUIDlgTVout>();
             break;
-        }
         default:
             return;
     }
     SetActiveWindow(m_hHwnd);
-}
-
-INT CVeltoUIDlgAdvSetting::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_GETDLGCODE:
-            return 5;
-        case WM_KEYDOWN:
-            HandleKeyDown(wParam);
-            return 0;
-        case WM_ERASEBKGND: {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
-            return 1;
-        }
-        default:
-            return 0;  // the caption keeps the framework's colours
-    }
 }

@@ -7,7 +7,6 @@
 #include "settings/velto_UI_Dlg_Color.h"
 #include "settings/velto_UI_Dlg_FormatMedia.h"
 #include "settings/velto_UI_Dlg_Help.h"
-#include "settings/velto_UI_MenuList.h"
 
 namespace {
 
@@ -21,10 +20,13 @@ LST_ITEM s_setupItems[] = {
     {kMenuTableEnd, nullptr, nullptr, {0, nullptr, 0, nullptr}},
 };
 
+// F1 back to the live view ends the menu with 1.
+const CVeltoUIMenuDialog::Layout kLayout = {s_setupItems, 0.46, 10001, "Setup", 1};
+
 }  // namespace
 
 CVeltoUIDlgSetting::CVeltoUIDlgSetting(HINSTANCE hInst, HWND hParent)
-    : CVeltoUIDialog(hInst, hParent, kDialogId), m_hListMenu(nullptr), m_hfListBoxFont(nullptr) {}
+    : CVeltoUIMenuDialog(hInst, hParent, kDialogId, kLayout) {}
 
 CVeltoUIDlgSetting::~CVeltoUIDlgSetting() {
     if (m_hHwnd && IsWindow(m_hHwnd)) {
@@ -38,57 +40,8 @@ CVeltoUIDlgSetting* CVeltoUIDlgSetting::CreateNew(HINSTANCE hInst, HWND hParent)
 }
 
 void CVeltoUIDlgSetting::InitDialog() {
-    m_strCaptName = CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(10001, "Setup");
-    CVeltoUIDialog::InitDialog();
-    SetCaption(m_strCaptName.c_str());
-    InitListBox();
+    CVeltoUIMenuDialog::InitDialog();
     SetActiveWindow(m_hHwnd);
-}
-
-void CVeltoUIDlgSetting::DestoryDialog() {
-    DeinitListBox();
-    if (m_hfListBoxFont) {
-        DeleteObject(m_hfListBoxFont);
-        m_hfListBoxFont = nullptr;
-    }
-    CVeltoUIDialog::DestoryDialog();
-}
-
-void CVeltoUIDlgSetting::InitListBox() {
-    DeinitListBox();
-    m_hListMenu = Velto::MenuListCreate(m_hFrame, m_hInst, 0.46, m_hfListBoxFont, s_setupItems);
-}
-
-void CVeltoUIDlgSetting::DeinitListBox() {
-    Velto::MenuListDestroy(m_hListMenu, s_setupItems);
-}
-
-void CVeltoUIDlgSetting::RefreshListBox() {
-    Velto::MenuListRefresh(m_hListMenu, s_setupItems);
-}
-
-void CVeltoUIDlgSetting::SetLocalize() {
-    SetCaption(CVeltoSCSetting::GetInstance().GetXMLConfLangItemVal(10001, "Setup").c_str());
-    RefreshListBox();
-}
-
-void CVeltoUIDlgSetting::HandleKeyDown(WPARAM key) {
-    switch (key) {
-        case VK_LEFT:
-        case VK_UP:
-        case VK_RIGHT:
-        case VK_DOWN:
-            Velto::MenuListMove(m_hListMenu, key);
-            break;
-        case VK_RETURN:
-            DoDetailDlg();
-            break;
-        case VK_F1:
-            EndDialog(m_hHwnd, 1);
-            break;
-        default:
-            break;
-    }
 }
 
 void CVeltoUIDlgSetting::DoDetailDlg() {
@@ -100,9 +53,7 @@ void CVeltoUIDlgSetting::DoDetailDlg() {
         case 0: {
             printf("Advanced settings Menu\n");
             int language = CVeltoSCSetting::GetInstance().GetLanguage();
-            CVeltoUIDlgAdvSetting* dlg = CVeltoUIDlgAdvSetting::CreateNew(m_hInst, m_hHwnd);
-            dlg->DoModel();
-            delete dlg;
+            RunScreen<CVeltoUIDlgAdvSetting>();
             if (language != CVeltoSCSetting::GetInstance().GetLanguage()) {
                 SetLocalize();
             }
@@ -110,48 +61,18 @@ void CVeltoUIDlgSetting::DoDetailDlg() {
         }
         case 1:
             printf("Color Menu\n");
-            {
-                CVeltoUIDlgColor* dlg = CVeltoUIDlgColor::CreateNew(m_hInst, m_hHwnd);
-                dlg->DoModel();
-                delete dlg;
-            }
+            RunScreen<CVeltoUIDlgColor>();
             break;
         case 2:
             printf("Format media Menu\n");
-            {
-                CVeltoUIDlgFormatMedia* dlg = CVeltoUIDlgFormatMedia::CreateNew(m_hInst, m_hHwnd);
-                dlg->DoModel();
-                delete dlg;
-            }
+            RunScreen<CVeltoUIDlgFormatMedia>();
             break;
         case 3:
             printf("Help Menu\n");
-            {
-                CVeltoUIDlgHelp* dlg = CVeltoUIDlgHelp::CreateNew(m_hInst, m_hHwnd);
-                dlg->DoModel();
-                delete dlg;
-            }
+            RunScreen<CVeltoUIDlgHelp>();
             break;
         default:
             return;
     }
     SetActiveWindow(m_hHwnd);
-}
-
-INT CVeltoUIDlgSetting::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_GETDLGCODE:
-            return 5;
-        case WM_KEYDOWN:
-            HandleKeyDown(wParam);
-            return 0;
-        case WM_ERASEBKGND: {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
-            return 1;
-        }
-        default:
-            return 0;  // the caption keeps the framework's colours
-    }
 }
