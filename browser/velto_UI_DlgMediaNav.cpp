@@ -109,8 +109,6 @@ void CVeltoUIDlgMediaNav::HandleKeyDown(WPARAM key) {
         case VK_F1:
             EndDialog(m_hHwnd, 1);
             break;
-        default:
-            break;
     }
 }
 

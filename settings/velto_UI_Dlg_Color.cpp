@@ -188,23 +188,14 @@ void CVeltoUIDlgColor::HandleKeyDown(WPARAM key) {
             break;
         case VK_RETURN:
             CVeltoSCSetting::GetInstance().SetColorful(m_isColorful != FALSE);
-            EndDialog(m_hHwnd, 1);
-            break;
+            [[fallthrough]];  // kept; the screen closes as on F1
         case VK_F1:
             EndDialog(m_hHwnd, 1);
-            break;
-        default:
             break;
     }
     Board().Sync();
 }
 
 INT CVeltoUIDlgColor::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_KEYDOWN:
-            HandleKeyDown(wParam);
-            return 0;
-        default:
-            return Velto::SettingsScreenDefault(hwnd, msg, wParam);
-    }
+    return Velto::SettingsScreenProc(hwnd, msg, wParam, [this](WPARAM key) { HandleKeyDown(key); });
 }

@@ -135,17 +135,9 @@ void CVeltoUIDlgDateTime::HandleKeyDown(WPARAM key) {
         case VK_F1:
             EndDialog(m_hHwnd, 1);
             break;
-        default:
-            break;
     }
 }
 
 INT CVeltoUIDlgDateTime::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_KEYDOWN:
-            HandleKeyDown(wParam);
-            return 0;
-        default:
-            return Velto::SettingsScreenDefault(hwnd, msg, wParam);
-    }
+    return Velto::SettingsScreenProc(hwnd, msg, wParam, [this](WPARAM key) { HandleKeyDown(key); });
 }

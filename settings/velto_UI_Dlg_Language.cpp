@@ -120,18 +120,10 @@ void CVeltoUIDlgLanguage::HandleKeyDown(WPARAM key) {
         case VK_F1:
             EndDialog(m_hHwnd, 2);
             break;
-        default:
-            break;
     }
     Board().Sync();
 }
 
 INT CVeltoUIDlgLanguage::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_KEYDOWN:
-            HandleKeyDown(wParam);
-            return 0;
-        default:
-            return Velto::SettingsScreenDefault(hwnd, msg, wParam);
-    }
+    return Velto::SettingsScreenProc(hwnd, msg, wParam, [this](WPARAM key) { HandleKeyDown(key); });
 }

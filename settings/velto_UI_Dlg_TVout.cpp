@@ -154,25 +154,8 @@ void CVeltoUIDlgTVout::HandleKeyDown(WPARAM key) {
 }
 
 INT CVeltoUIDlgTVout::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_ERASEBKGND: {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
-            return 1;
-        }
-        case WM_GETDLGCODE:
-            return 5;
-        case WM_KEYDOWN:
-            printf("test\n");
-            HandleKeyDown(wParam);
-            return 0;
-        case WM_COMMAND:
-            if (LOWORD(wParam) == IDCANCEL) {
-                EndDialog(hwnd, 1);
-            }
-            return 0;
-        default:
-            return 0;  // the caption keeps the framework's colours
-    }
+    return Velto::SettingsScreenProc(hwnd, msg, wParam, [this](WPARAM key) {
+        printf("test\n");
+        HandleKeyDown(key);
+    });
 }

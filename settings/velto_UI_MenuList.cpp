@@ -87,12 +87,8 @@ INT SettingsScreenDefault(HWND hwnd, UINT msg, WPARAM wParam) {
     switch (msg) {
         case WM_GETDLGCODE:
             return 5;
-        case WM_ERASEBKGND: {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect((HDC)wParam, &rc, GetSysColorBrush(COLOR_WINDOW));
-            return 1;
-        }
+        case WM_ERASEBKGND:
+            return (INT)DefDlgProc(hwnd, msg, wParam, 0);  // the window colour
         case WM_COMMAND:
             if (LOWORD(wParam) == IDCANCEL) {
                 EndDialog(hwnd, 1);

@@ -41,5 +41,15 @@ void MenuListMove(HWND list, WPARAM key);
 // the window colour behind the frame, IDCANCEL ending the screen with 1; 0
 // for any other message (the caption keeps the framework's colours).
 INT SettingsScreenDefault(HWND hwnd, UINT msg, WPARAM wParam);
+// The procedure of a settings screen: each key down to onKey(key), the rest
+// as SettingsScreenDefault.
+template <class OnKey>
+INT SettingsScreenProc(HWND hwnd, UINT msg, WPARAM wParam, OnKey onKey) {
+    if (msg == WM_KEYDOWN) {
+        onKey(wParam);
+        return 0;
+    }
+    return SettingsScreenDefault(hwnd, msg, wParam);
+}
 
 }  // namespace Velto
