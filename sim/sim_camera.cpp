@@ -23,7 +23,7 @@
 #include "sim/sim_board.h"
 #include "sim/sim_camera_control.h"
 #include "sim/sim_camera_scene.h"
-#include "sim/sim_mmap_buffers.h"
+#include "sim/sim_v4l2_node.h"
 
 namespace {
 
@@ -113,41 +113,34 @@ uint32_t NearestRate(uint32_t numerator, uint32_t denominator) {
     return best;
 }
 
-int Fail(int err) {
-    errno = err;
-    return -1;
-}
-
-class CCameraHandle : public CVeltoSimHandle {
+class CCameraHandle : public CVeltoSimV4l2Node {
 public:
     CCameraHandle(std::shared_ptr<CVeltoSimCamera> device, std::string root, std::string identity,
                   bool nonBlocking)
-        : m_pDevice(std::move(device)),
+        : CVeltoSimV4l2Node(V4L2_BUF_TYPE_VIDEO_CAPTURE, kMaxBuffers, nonBlocking, nullptr,
+                            "velto-sim-camera",
+                            [device](int delta) { device->CountMapping(delta); }),
+          m_pDevice(std::move(device)),
           m_strRoot(std::move(root)),
-          m_strIdentity(std::move(identity)),
-          m_bNonBlocking(nonBlocking),
-          m_mem("velto-sim-camera", [this](int delta) { m_pDevice->CountMapping(delta); }) {
+          m_strIdentity(std::move(identity)) {
         m_pDevice->CountHandle(1);
         // A head that has no YUYV starts in the format it has.
         m_nFourcc = Faults().mjpegOnly ? V4L2_PIX_FMT_MJPEG : V4L2_PIX_FMT_YUYV;
     }
 
     ~CCameraHandle() override {
-        StopClock();
+        StopStreaming();
         FreeBuffers();
         m_pDevice->CountHandle(-1);
     }
 
-    int Ioctl(unsigned long request, void* arg) override {
-        if (arg == nullptr) {
-            return Fail(EFAULT);
-        }
-        if (CheckGone()) {
-            return Fail(ENODEV);
-        }
+private:
+    int DeviceIoctl(unsigned long request, void* arg) override {
         switch (request) {
             case VIDIOC_QUERYCAP:
-                return QueryCap(static_cast<v4l2_capability*>(arg));
+                return FillCap(static_cast<v4l2_capability*>(arg), "uvcvideo", "UVC Camera",
+                               "usb-fsl-ehci.0-1", 0x030000,
+                               V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING);
             case VIDIOC_ENUM_FMT:
                 return EnumFmt(static_cast<v4l2_fmtdesc*>(arg));
             case VIDIOC_ENUM_FRAMESIZES:
@@ -168,18 +161,6 @@ public:
                 return 0;
             case VIDIOC_S_INPUT:
                 return *static_cast<int*>(arg) == 0 ? 0 : Fail(EINVAL);
-            case VIDIOC_REQBUFS:
-                return ReqBufs(static_cast<v4l2_requestbuffers*>(arg));
-            case VIDIOC_QUERYBUF:
-                return QueryBuf(static_cast<v4l2_buffer*>(arg));
-            case VIDIOC_QBUF:
-                return QBuf(static_cast<v4l2_buffer*>(arg));
-            case VIDIOC_DQBUF:
-                return DQBuf(static_cast<v4l2_buffer*>(arg));
-            case VIDIOC_STREAMON:
-                return StreamOn(*static_cast<int*>(arg));
-            case VIDIOC_STREAMOFF:
-                return StreamOff(*static_cast<int*>(arg));
             case VIDIOC_QUERYCTRL:
                 return QueryCtrl(static_cast<v4l2_queryctrl*>(arg));
             case VIDIOC_QUERYMENU:
@@ -193,32 +174,6 @@ public:
         }
     }
 
-    void* Mmap(void* addr, size_t length, int prot, int flags, off_t offset) override {
-        if (CheckGone()) {
-            errno = ENODEV;
-            return MAP_FAILED;
-        }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        return m_mem.Map(addr, length, prot, flags, offset);
-    }
-
-    void OnMunmap(void* addr, size_t length) override {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_mem.Unmapped(addr);
-    }
-
-private:
-    enum class State { Dequeued, Queued, Filling, Done };
-
-    // What the driver knows of a buffer beside its memory.
-    struct Buffer {
-        State state = State::Dequeued;
-        uint32_t sequence = 0;
-        uint32_t bytesused = 0;
-        bool error = false;  // filled with a transmission error
-        struct timeval timestamp = {0, 0};
-    };
-
     size_t FrameBytes() const { return static_cast<size_t>(m_nWidth) * m_nHeight * 2; }
 
     VeltoSimCameraFaults Faults() const { return VeltoSimCameraReadFaults(m_strRoot); }
@@ -226,7 +181,7 @@ private:
     // The node is gone once its marker file is, or holds another node's
     // identity (the head was re-enumerated); noticed at most once per call or
     // frame tick, and never undone for this handle.
-    bool CheckGone() {
+    bool CheckGone() override {
         if (m_bGone) {
             return true;
         }
@@ -236,26 +191,6 @@ private:
             return true;
         }
         return false;
-    }
-
-    void MarkGoneLocked() {
-        if (!m_bGone) {
-            m_bGone = true;
-            SignalReadable();  // a select on a vanished device returns at once
-            m_cond.notify_all();
-        }
-    }
-
-    int QueryCap(v4l2_capability* cap) {
-        memset(cap, 0, sizeof *cap);
-        strncpy(reinterpret_cast<char*>(cap->driver), "uvcvideo", sizeof cap->driver - 1);
-        strncpy(reinterpret_cast<char*>(cap->card), "UVC Camera", sizeof cap->card - 1);
-        strncpy(reinterpret_cast<char*>(cap->bus_info), "usb-fsl-ehci.0-1",
-                sizeof cap->bus_info - 1);
-        cap->version = 0x030000;
-        cap->device_caps = V4L2_CAP_VIDEO_CAPTURE | V4L2_CAP_STREAMING;
-        cap->capabilities = cap->device_caps | V4L2_CAP_DEVICE_CAPS;
-        return 0;
     }
 
     // The one format the head offers.
@@ -367,191 +302,60 @@ private:
         return 0;
     }
 
-    int ReqBufs(v4l2_requestbuffers* req) {
-        if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::ReqBufs)) {
-            return Fail(err);
+    int Fault(Call call) override {
+        switch (call) {
+            case Call::ReqBufs:
+                return m_pDevice->TakeFault(VeltoSimCameraCall::ReqBufs);
+            case Call::StreamOn:
+                return m_pDevice->TakeFault(VeltoSimCameraCall::StreamOn);
+            case Call::DQBuf:
+                if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::DqBuf)) {
+                    return err;
+                }
+                return WindowFault(Faults());
+            default:
+                return 0;
         }
-        if (req->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || req->memory != V4L2_MEMORY_MMAP) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_bStreaming) {
-            return Fail(EBUSY);
-        }
-        if (m_mem.AnyMapped()) {
-            return Fail(EBUSY);  // buffers cannot be freed while mapped
-        }
-        FreeBuffersLocked();
-        if (req->count == 0) {
-            return 0;
-        }
-        // As the UVC driver: what is asked, up to its limit; one when one is asked.
-        uint32_t count = std::min(req->count, kMaxBuffers);
-        if (int err = m_mem.Allocate(count, FrameBytes())) {
-            return Fail(err);
-        }
-        m_buffers.assign(count, Buffer());
-        req->count = count;
-        return 0;
     }
 
-    void FillBuffer(size_t index, v4l2_buffer* buf) const {
-        const Buffer& b = m_buffers[index];
-        memset(buf, 0, sizeof *buf);
-        buf->index = static_cast<uint32_t>(index);
-        buf->type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        buf->memory = V4L2_MEMORY_MMAP;
+    // As the UVC driver: every buffer holds the largest frame of the format.
+    int AllocateLocked(uint32_t count) override { return m_mem.Allocate(count, FrameBytes()); }
+
+    void DescribeBufferLocked(const Buffer& b, v4l2_buffer* buf) const override {
         buf->length = static_cast<uint32_t>(FrameBytes());
-        buf->m.offset = static_cast<uint32_t>(m_mem.Offset(index));
-        buf->field = V4L2_FIELD_NONE;
         buf->bytesused = b.bytesused;
-        buf->sequence = b.sequence;
         buf->timestamp = b.timestamp;
         buf->flags = V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC;
         if (b.error) {
             buf->flags |= V4L2_BUF_FLAG_ERROR;
         }
-        if (m_mem.Mapped(index)) {
-            buf->flags |= V4L2_BUF_FLAG_MAPPED;
-        }
-        if (b.state == State::Queued || b.state == State::Filling) {
-            buf->flags |= V4L2_BUF_FLAG_QUEUED;
-        } else if (b.state == State::Done) {
-            buf->flags |= V4L2_BUF_FLAG_DONE;
-        }
     }
 
-    int QueryBuf(v4l2_buffer* buf) {
-        if (buf->type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (buf->index >= m_buffers.size()) {
-            return Fail(EINVAL);
-        }
-        FillBuffer(buf->index, buf);
-        return 0;
+    // Blocking reader: wake now and then to notice an unplug.
+    void WaitForDoneLocked(std::unique_lock<std::mutex>& lock) override {
+        m_cond.wait_for(lock, std::chrono::milliseconds(200));
+        lock.unlock();
+        CheckGone();
+        lock.lock();
     }
 
-    int QBuf(v4l2_buffer* buf) {
-        if (buf->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buf->memory != V4L2_MEMORY_MMAP) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (buf->index >= m_buffers.size() || m_buffers[buf->index].state != State::Dequeued) {
-            return Fail(EINVAL);
-        }
-        m_buffers[buf->index].state = State::Queued;
-        m_queued.push_back(buf->index);
-        FillBuffer(buf->index, buf);
-        return 0;
-    }
-
-    int DQBuf(v4l2_buffer* buf) {
-        if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::DqBuf)) {
-            return Fail(err);
-        }
-        if (int err = WindowFault(Faults())) {
-            return Fail(err);
-        }
-        if (buf->type != V4L2_BUF_TYPE_VIDEO_CAPTURE || buf->memory != V4L2_MEMORY_MMAP) {
-            return Fail(EINVAL);
-        }
-        std::unique_lock<std::mutex> lock(m_mutex);
-        for (;;) {
-            if (m_bGone) {
-                return Fail(ENODEV);
-            }
-            if (!m_bStreaming) {
-                return Fail(EINVAL);
-            }
-            if (!m_done.empty()) {
-                break;
-            }
-            if (m_bNonBlocking) {
-                return Fail(EAGAIN);
-            }
-            // Blocking reader: wake now and then to notice an unplug.
-            m_cond.wait_for(lock, std::chrono::milliseconds(200));
-            lock.unlock();
-            bool gone = CheckGone();
-            lock.lock();
-            if (gone) {
-                return Fail(ENODEV);
-            }
-        }
-        uint32_t index = m_done.front();
-        m_done.pop_front();
-        if (m_done.empty()) {
-            DrainReadable();
-        }
-        m_buffers[index].state = State::Dequeued;
-        FillBuffer(index, buf);
-        return 0;
-    }
-
-    int StreamOn(int type) {
-        if (int err = m_pDevice->TakeFault(VeltoSimCameraCall::StreamOn)) {
-            return Fail(err);
-        }
-        if (type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_buffers.empty()) {
-            return Fail(EINVAL);
-        }
-        if (m_bStreaming) {
-            return 0;
-        }
-        m_bStreaming = true;
-        m_bStopClock = false;
+    void StreamStartingLocked() override {
         m_nSequence = 0;
         m_pDevice->CountStreamOn();
-        m_clock = std::thread([this] { ClockLoop(); });
-        return 0;
-    }
-
-    int StreamOff(int type) {
-        if (type != V4L2_BUF_TYPE_VIDEO_CAPTURE) {
-            return Fail(EINVAL);
-        }
-        StopClock();
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_bStreaming = false;
-        // Every buffer returns to the application, dequeued.
-        for (Buffer& b : m_buffers) {
-            b.state = State::Dequeued;
-        }
-        m_queued.clear();
-        m_done.clear();
-        DrainReadable();
-        return 0;
-    }
-
-    void StopClock() {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bStopClock = true;
-            m_cond.notify_all();
-        }
-        if (m_clock.joinable()) {
-            m_clock.join();
-        }
     }
 
     // Frame timer of a streaming handle: one frame every 1/fps seconds into
     // the oldest queued buffer; lost when no buffer is queued.
-    void ClockLoop() {
+    void WorkerLoop() override {
         pthread_setname_np(pthread_self(), "sim-camera");  // benchmarks leave it out
         using Clock = std::chrono::steady_clock;
         std::unique_lock<std::mutex> lock(m_mutex);
         auto period = std::chrono::microseconds(1000000 / std::max(1u, m_nFps));
         Clock::time_point next = Clock::now();
-        while (!m_bStopClock) {
+        while (!m_bStop) {
             next += period;
-            m_cond.wait_until(lock, next, [this] { return m_bStopClock; });
-            if (m_bStopClock) {
+            m_cond.wait_until(lock, next, [this] { return m_bStop; });
+            if (m_bStop) {
                 break;
             }
             Clock::time_point now = Clock::now();
@@ -584,7 +388,7 @@ private:
             uint32_t index = m_queued.front();
             m_queued.pop_front();
             Buffer& b = m_buffers[index];
-            b.state = State::Filling;
+            b.state = BufState::Active;
             uint32_t width = m_nWidth, height = m_nHeight, fourcc = m_nFourcc;
             VeltoSimSceneLook look = Look();
             uint8_t* pixels = m_mem.Pixels(index);
@@ -621,7 +425,7 @@ private:
                                    static_cast<long long>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000);
             b.bytesused = static_cast<uint32_t>(used);
             b.error = spoiled && sequence % 2 == 0;
-            b.state = State::Done;
+            b.state = BufState::Done;
             m_done.push_back(index);
             m_pDevice->CountFrame(true);
             SignalReadable();
@@ -730,38 +534,13 @@ private:
         return 0;
     }
 
-    void FreeBuffers() {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        FreeBuffersLocked();
-    }
-
-    void FreeBuffersLocked() {
-        m_mem.Free();
-        m_buffers.clear();
-        m_queued.clear();
-        m_done.clear();
-    }
-
     std::shared_ptr<CVeltoSimCamera> m_pDevice;
     const std::string m_strRoot;
     const std::string m_strIdentity;  // of the node this handle opened
-    const bool m_bNonBlocking;
-
-    std::mutex m_mutex;
-    std::condition_variable m_cond;
-    std::thread m_clock;
-    bool m_bStopClock = false;
-    bool m_bStreaming = false;
-    std::atomic<bool> m_bGone{false};
     uint32_t m_nFourcc = V4L2_PIX_FMT_YUYV;
     uint32_t m_nWidth = 640;
     uint32_t m_nHeight = 480;
     uint32_t m_nFps = 30;
-    uint32_t m_nSequence = 0;
-    std::vector<Buffer> m_buffers;
-    std::deque<uint32_t> m_queued;
-    std::deque<uint32_t> m_done;
-    CVeltoSimMmapBuffers m_mem;  // parallel to m_buffers
 };
 
 }  // namespace

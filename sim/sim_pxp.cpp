@@ -22,7 +22,7 @@
 #include "sim/sim_board.h"
 #include "sim/sim_files.h"
 #include "sim/sim_framebuffer.h"
-#include "sim/sim_mmap_buffers.h"
+#include "sim/sim_v4l2_node.h"
 
 const char kVeltoSimPxpNode[] = "/dev/video0";
 const char kVeltoSimPxpSysDir[] = "/sys/class/video4linux/video0";
@@ -37,11 +37,6 @@ namespace {
 
 const uint32_t kMaxBuffers = 4;
 const uint32_t kMaxSide = 2048;
-
-int Fail(int err) {
-    errno = err;
-    return -1;
-}
 
 bool IsKnownFormat(uint32_t fourcc) {
     return fourcc == V4L2_PIX_FMT_YUV422P || fourcc == V4L2_PIX_FMT_YUV420 ||
@@ -217,32 +212,30 @@ void Render(const Job& j, const uint8_t* planes, std::vector<uint32_t>& out, int
     }
 }
 
-class CPxpHandle : public CVeltoSimHandle {
+class CPxpHandle : public CVeltoSimV4l2Node {
 public:
     CPxpHandle(std::shared_ptr<CVeltoSimPxp> device, bool nonBlocking)
-        : m_pDevice(std::move(device)),
-          m_state(m_pDevice->GetState()),
-          m_bNonBlocking(nonBlocking),
-          m_mem("velto-sim-pxp", [this](int delta) { m_pDevice->CountMapping(delta); }) {
+        : CVeltoSimV4l2Node(V4L2_BUF_TYPE_VIDEO_OUTPUT, kMaxBuffers, nonBlocking,
+                            &device->GetState().mutex, "velto-sim-pxp",
+                            [device](int delta) { device->CountMapping(delta); }),
+          m_pDevice(std::move(device)),
+          m_state(m_pDevice->GetState()) {
         m_pDevice->CountHandle(1);
     }
 
     ~CPxpHandle() override {
         StopStreaming();
-        {
-            std::lock_guard<std::mutex> lock(m_state.mutex);
-            FreeBuffersLocked();
-        }
+        FreeBuffers();
         m_pDevice->CountHandle(-1);
     }
 
-    int Ioctl(unsigned long request, void* arg) override {
-        if (arg == nullptr) {
-            return Fail(EFAULT);
-        }
+private:
+    int DeviceIoctl(unsigned long request, void* arg) override {
         switch (request) {
             case VIDIOC_QUERYCAP:
-                return QueryCap(static_cast<v4l2_capability*>(arg));
+                return FillCap(
+                    static_cast<v4l2_capability*>(arg), "pxp", "PxP", "platform:pxp", 0x020624,
+                    V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY | V4L2_CAP_STREAMING);
             case VIDIOC_G_FMT:
                 return GetFmt(static_cast<v4l2_format*>(arg));
             case VIDIOC_S_FMT:
@@ -268,52 +261,9 @@ public:
             case VIDIOC_G_CROP:
             case VIDIOC_S_CROP:
                 return Crop(static_cast<v4l2_crop*>(arg), request == VIDIOC_S_CROP);
-            case VIDIOC_REQBUFS:
-                return ReqBufs(static_cast<v4l2_requestbuffers*>(arg));
-            case VIDIOC_QUERYBUF:
-                return QueryBuf(static_cast<v4l2_buffer*>(arg));
-            case VIDIOC_QBUF:
-                return QBuf(static_cast<v4l2_buffer*>(arg));
-            case VIDIOC_DQBUF:
-                return DQBuf(static_cast<v4l2_buffer*>(arg));
-            case VIDIOC_STREAMON:
-                return StreamOn(*static_cast<int*>(arg));
-            case VIDIOC_STREAMOFF:
-                return StreamOff(*static_cast<int*>(arg));
             default:
                 return Fail(ENOTTY);
         }
-    }
-
-    void* Mmap(void* addr, size_t length, int prot, int flags, off_t offset) override {
-        std::lock_guard<std::mutex> lock(m_state.mutex);
-        return m_mem.Map(addr, length, prot, flags, offset);
-    }
-
-    void OnMunmap(void* addr, size_t length) override {
-        std::lock_guard<std::mutex> lock(m_state.mutex);
-        m_mem.Unmapped(addr);
-    }
-
-private:
-    enum class BufState { Dequeued, Queued, Active, Done };
-
-    // What the driver knows of a buffer beside its memory.
-    struct Buffer {
-        BufState state = BufState::Dequeued;
-        uint32_t sequence = 0;
-    };
-
-    int QueryCap(v4l2_capability* cap) {
-        memset(cap, 0, sizeof *cap);
-        strncpy(reinterpret_cast<char*>(cap->driver), "pxp", sizeof cap->driver - 1);
-        strncpy(reinterpret_cast<char*>(cap->card), "PxP", sizeof cap->card - 1);
-        strncpy(reinterpret_cast<char*>(cap->bus_info), "platform:pxp", sizeof cap->bus_info - 1);
-        cap->version = 0x020624;
-        cap->device_caps =
-            V4L2_CAP_VIDEO_OUTPUT | V4L2_CAP_VIDEO_OUTPUT_OVERLAY | V4L2_CAP_STREAMING;
-        cap->capabilities = cap->device_caps | V4L2_CAP_DEVICE_CAPS;
-        return 0;
     }
 
     int GetFmt(v4l2_format* fmt) {
@@ -534,160 +484,40 @@ private:
         return 0;
     }
 
-    int ReqBufs(v4l2_requestbuffers* req) {
-        if (req->type != V4L2_BUF_TYPE_VIDEO_OUTPUT || req->memory != V4L2_MEMORY_MMAP) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_state.mutex);
-        if (m_state.owner != nullptr && m_state.owner != this) {
-            return Fail(EBUSY);
-        }
-        if (m_bStreaming) {
-            return Fail(EBUSY);
-        }
-        if (m_mem.AnyMapped()) {
-            return Fail(EBUSY);  // buffers cannot be freed while mapped
-        }
-        FreeBuffersLocked();
-        if (req->count == 0) {
-            return 0;
-        }
-        uint32_t count = std::min(req->count, kMaxBuffers);
+    // Buffers belong to the descriptor that requested them.
+    bool BuffersBusyLocked() const override {
+        return m_state.owner != nullptr && m_state.owner != this;
+    }
+
+    int AllocateLocked(uint32_t count) override {
         if (m_mem.Allocate(count, m_state.pix.sizeimage) != 0) {
-            return Fail(ENOMEM);
+            return ENOMEM;
         }
-        m_buffers.assign(count, Buffer());
         m_state.owner = this;
-        req->count = count;
         return 0;
     }
 
-    void FillBuffer(uint32_t index, v4l2_buffer* buf) const {
-        const Buffer& b = m_buffers[index];
-        memset(buf, 0, sizeof *buf);
-        buf->index = index;
-        buf->type = V4L2_BUF_TYPE_VIDEO_OUTPUT;
-        buf->memory = V4L2_MEMORY_MMAP;
+    void FreeBuffersLocked() override {
+        CVeltoSimV4l2Node::FreeBuffersLocked();
+        if (m_state.owner == this) {
+            m_state.owner = nullptr;
+        }
+    }
+
+    void DescribeBufferLocked(const Buffer&, v4l2_buffer* buf) const override {
         buf->length = static_cast<uint32_t>(m_mem.Length());
-        buf->m.offset = static_cast<uint32_t>(m_mem.Offset(index));
         buf->bytesused = m_state.pix.sizeimage;
-        buf->sequence = b.sequence;
-        buf->field = V4L2_FIELD_NONE;
-        if (m_mem.Mapped(index)) {
-            buf->flags |= V4L2_BUF_FLAG_MAPPED;
-        }
-        if (b.state == BufState::Queued || b.state == BufState::Active) {
-            buf->flags |= V4L2_BUF_FLAG_QUEUED;
-        } else if (b.state == BufState::Done) {
-            buf->flags |= V4L2_BUF_FLAG_DONE;
-        }
     }
 
-    int QueryBuf(v4l2_buffer* buf) {
-        if (buf->type != V4L2_BUF_TYPE_VIDEO_OUTPUT) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_state.mutex);
-        if (buf->index >= m_buffers.size()) {
-            return Fail(EINVAL);
-        }
-        FillBuffer(buf->index, buf);
-        return 0;
-    }
+    int Fault(Call call) override { return call == Call::QBuf ? m_pDevice->TakeQueueFault() : 0; }
 
-    int QBuf(v4l2_buffer* buf) {
-        if (buf->type != V4L2_BUF_TYPE_VIDEO_OUTPUT || buf->memory != V4L2_MEMORY_MMAP) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_state.mutex);
-        if (buf->index >= m_buffers.size() || m_buffers[buf->index].state != BufState::Dequeued) {
-            return Fail(EINVAL);
-        }
-        if (int err = m_pDevice->TakeQueueFault()) {
-            return Fail(err);
-        }
-        m_buffers[buf->index].state = BufState::Queued;
-        m_queued.push_back(buf->index);
-        FillBuffer(buf->index, buf);
-        m_cond.notify_all();
-        return 0;
-    }
-
-    int DQBuf(v4l2_buffer* buf) {
-        if (buf->type != V4L2_BUF_TYPE_VIDEO_OUTPUT || buf->memory != V4L2_MEMORY_MMAP) {
-            return Fail(EINVAL);
-        }
-        std::unique_lock<std::mutex> lock(m_state.mutex);
-        // As videobuf2: a blocking dequeue waits until a buffer is done or
-        // the stream stops, even when nothing is queued that could be done.
-        for (;;) {
-            if (!m_bStreaming) {
-                return Fail(EINVAL);
-            }
-            if (!m_done.empty()) {
-                break;
-            }
-            if (m_bNonBlocking) {
-                return Fail(EAGAIN);
-            }
-            m_cond.wait(lock);
-        }
-        uint32_t index = m_done.front();
-        m_done.pop_front();
-        if (m_done.empty()) {
-            DrainReadable();
-        }
-        m_buffers[index].state = BufState::Dequeued;
-        FillBuffer(index, buf);
-        return 0;
-    }
-
-    int StreamOn(int type) {
-        if (type != V4L2_BUF_TYPE_VIDEO_OUTPUT) {
-            return Fail(EINVAL);
-        }
-        std::lock_guard<std::mutex> lock(m_state.mutex);
-        if (m_buffers.empty()) {
-            return Fail(EINVAL);
-        }
-        if (m_bStreaming) {
-            return 0;
-        }
-        m_bStreaming = true;
-        m_bStop = false;
-        m_hardware = std::thread([this] { HardwareLoop(); });
-        return 0;
-    }
-
-    int StreamOff(int type) {
-        if (type != V4L2_BUF_TYPE_VIDEO_OUTPUT) {
-            return Fail(EINVAL);
-        }
-        StopStreaming();
-        return 0;
-    }
-
-    void StopStreaming() {
-        {
-            std::lock_guard<std::mutex> lock(m_state.mutex);
-            m_bStop = true;
-            m_cond.notify_all();
-        }
-        if (m_hardware.joinable()) {
-            m_hardware.join();
-        }
+    // A stopped stream takes its picture off the screen; no frame of it is
+    // in flight any more.
+    void StreamStopped() override {
         std::lock_guard<std::mutex> show(m_state.showMutex);
         bool clear = false;
         {
             std::lock_guard<std::mutex> lock(m_state.mutex);
-            m_bStreaming = false;
-            for (Buffer& b : m_buffers) {
-                b.state = BufState::Dequeued;  // every buffer returns to the application
-            }
-            m_queued.clear();
-            m_done.clear();
-            DrainReadable();
-            m_cond.notify_all();  // a dequeue waiting for a buffer fails now
             clear = m_state.owner == this && m_state.shown;
             if (clear) {
                 m_state.shown = false;
@@ -700,7 +530,7 @@ private:
 
     // The pixel pipeline: takes queued buffers in order, shows each and
     // hands it back as done.
-    void HardwareLoop() {
+    void WorkerLoop() override {
         pthread_setname_np(pthread_self(), "sim-pxp");  // benchmarks leave it out
         std::vector<uint32_t> picture;
         std::unique_lock<std::mutex> lock(m_state.mutex);
@@ -752,30 +582,8 @@ private:
         }
     }
 
-    void FreeBuffersLocked() {
-        m_mem.Free();
-        m_buffers.clear();
-        m_queued.clear();
-        m_done.clear();
-        if (m_state.owner == this) {
-            m_state.owner = nullptr;
-        }
-    }
-
     std::shared_ptr<CVeltoSimPxp> m_pDevice;
     CVeltoSimPxp::State& m_state;
-    const bool m_bNonBlocking;
-
-    // Guarded by m_state.mutex.
-    std::condition_variable m_cond;
-    std::thread m_hardware;
-    bool m_bStop = false;
-    bool m_bStreaming = false;
-    uint32_t m_nSequence = 0;
-    std::vector<Buffer> m_buffers;
-    std::deque<uint32_t> m_queued;
-    std::deque<uint32_t> m_done;
-    CVeltoSimMmapBuffers m_mem;  // parallel to m_buffers
 };
 
 }  // namespace
