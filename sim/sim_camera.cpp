@@ -118,21 +118,15 @@ public:
     CCameraHandle(std::shared_ptr<CVeltoSimCamera> device, std::string root, std::string identity,
                   bool nonBlocking)
         : CVeltoSimV4l2Node(V4L2_BUF_TYPE_VIDEO_CAPTURE, kMaxBuffers, nonBlocking, nullptr,
-                            "velto-sim-camera",
-                            [device](int delta) { device->CountMapping(delta); }),
+                            "velto-sim-camera", device),
           m_pDevice(std::move(device)),
           m_strRoot(std::move(root)),
           m_strIdentity(std::move(identity)) {
-        m_pDevice->CountHandle(1);
         // A head that has no YUYV starts in the format it has.
         m_nFourcc = Faults().mjpegOnly ? V4L2_PIX_FMT_MJPEG : V4L2_PIX_FMT_YUYV;
     }
 
-    ~CCameraHandle() override {
-        StopStreaming();
-        FreeBuffers();
-        m_pDevice->CountHandle(-1);
-    }
+    ~CCameraHandle() override { Release(); }
 
 private:
     int DeviceIoctl(unsigned long request, void* arg) override {

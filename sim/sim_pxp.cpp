@@ -216,18 +216,11 @@ class CPxpHandle : public CVeltoSimV4l2Node {
 public:
     CPxpHandle(std::shared_ptr<CVeltoSimPxp> device, bool nonBlocking)
         : CVeltoSimV4l2Node(V4L2_BUF_TYPE_VIDEO_OUTPUT, kMaxBuffers, nonBlocking,
-                            &device->GetState().mutex, "velto-sim-pxp",
-                            [device](int delta) { device->CountMapping(delta); }),
+                            &device->GetState().mutex, "velto-sim-pxp", device),
           m_pDevice(std::move(device)),
-          m_state(m_pDevice->GetState()) {
-        m_pDevice->CountHandle(1);
-    }
+          m_state(m_pDevice->GetState()) {}
 
-    ~CPxpHandle() override {
-        StopStreaming();
-        FreeBuffers();
-        m_pDevice->CountHandle(-1);
-    }
+    ~CPxpHandle() override { Release(); }
 
 private:
     int DeviceIoctl(unsigned long request, void* arg) override {

@@ -8,14 +8,19 @@
 
 CVeltoSimV4l2Node::CVeltoSimV4l2Node(uint32_t bufType, uint32_t maxBuffers, bool nonBlocking,
                                      std::mutex* mutex, const char* memName,
-                                     std::function<void(int)> countMapping)
+                                     std::function<void(bool handle, int delta)> count)
     : m_mutex(mutex ? *mutex : m_ownMutex),
-      m_mem(memName, std::move(countMapping)),
+      m_mem(memName, [count](int delta) { count(false, delta); }),
       m_nType(bufType),
       m_nMaxBuffers(maxBuffers),
-      m_bNonBlocking(nonBlocking) {}
+      m_bNonBlocking(nonBlocking),
+      m_count(std::move(count)) {
+    m_count(true, 1);
+}
 
-CVeltoSimV4l2Node::~CVeltoSimV4l2Node() = default;
+CVeltoSimV4l2Node::~CVeltoSimV4l2Node() {
+    m_count(true, -1);
+}
 
 int CVeltoSimV4l2Node::Fail(int err) {
     errno = err;
@@ -244,7 +249,8 @@ void CVeltoSimV4l2Node::StopStreaming() {
     StreamStopped();
 }
 
-void CVeltoSimV4l2Node::FreeBuffers() {
+void CVeltoSimV4l2Node::Release() {
+    StopStreaming();
     std::lock_guard<std::mutex> lock(m_mutex);
     FreeBuffersLocked();
 }

@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -48,12 +49,16 @@ protected:
     // bufType is the node's one buffer type, maxBuffers what REQBUFS grants
     // at most. mutex guards the node: a device's state shared by all its
     // handles, or null for the handle's own. memName labels the buffers'
-    // memfds; countMapping is told of each client mapping made (+1) and
-    // unmapped (-1).
+    // memfds. The device counts the handle while it lives (CountHandle) and
+    // each client mapping while it exists (CountMapping).
+    template <class Device>
     CVeltoSimV4l2Node(uint32_t bufType, uint32_t maxBuffers, bool nonBlocking, std::mutex* mutex,
-                      const char* memName, std::function<void(int)> countMapping);
-    // A device's destructor runs StopStreaming and FreeBuffers first, while
-    // its hooks still exist.
+                      const char* memName, const std::shared_ptr<Device>& device)
+        : CVeltoSimV4l2Node(bufType, maxBuffers, nonBlocking, mutex, memName,
+                            [device](bool handle, int delta) {
+                                handle ? device->CountHandle(delta) : device->CountMapping(delta);
+                            }) {}
+    // A device's destructor runs Release first, while its hooks still exist.
     ~CVeltoSimV4l2Node() override;
 
     // -1 with errno set to err.
@@ -96,7 +101,8 @@ protected:
     // Stops the worker and returns every buffer to the application, dequeued;
     // a waiting dequeue fails then. Safe to call when not streaming.
     void StopStreaming();
-    void FreeBuffers();
+    // Stops the stream and frees the buffers.
+    void Release();
 
     std::mutex m_ownMutex;  // before m_mutex, which may name it
     std::mutex& m_mutex;
@@ -120,8 +126,12 @@ private:
     int StreamOn(int type);
     int StreamOff(int type);
 
+    CVeltoSimV4l2Node(uint32_t bufType, uint32_t maxBuffers, bool nonBlocking, std::mutex* mutex,
+                      const char* memName, std::function<void(bool handle, int delta)> count);
+
     const uint32_t m_nType;
     const uint32_t m_nMaxBuffers;
     const bool m_bNonBlocking;
     std::thread m_worker;
+    std::function<void(bool handle, int delta)> m_count;
 };
