@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/tk_control.h"
 #include "toolkit/tk_font.h"
 #include "toolkit/tk_gdi.h"
-#include "toolkit/tk_window.h"
 
 namespace VeltoTk {
 
@@ -28,14 +28,7 @@ public:
 };
 
 static CListData* ListData(HWND hwnd) {
-    CWindow* w = Find(hwnd);
-    if (!w) {
-        return nullptr;
-    }
-    if (!w->data) {
-        w->data = std::make_unique<CListData>();
-    }
-    return static_cast<CListData*>(w->data.get());
+    return ControlData<CListData>(hwnd);
 }
 
 static int ItemHeight(HWND hwnd) {
@@ -75,48 +68,41 @@ static void Notify(HWND hwnd, WORD code) {
 }
 
 static void PaintList(HWND hwnd) {
-    CWindow* w = Find(hwnd);
-    CListData* d = ListData(hwnd);
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwnd, &ps);
-    if (!hdc) {
-        return;
-    }
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    FillRect(hdc, &rc, GetSysColorBrush(COLOR_WINDOW));
-    SelectObject(hdc, w->font ? w->font : GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(hdc, TRANSPARENT);
-    const bool icons = (w->style & LBS_USEICON) != 0;
-    int ih = ItemHeight(hwnd);
-    int y = 0;
-    for (int i = d->top; i < (int)d->items.size() && y < rc.bottom; ++i, y += ih) {
-        const CListItem& it = d->items[(size_t)i];
-        RECT row{0, y, rc.right, y + ih};
-        bool selected = i == d->sel;
-        if (selected) {
-            FillRect(hdc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
-        }
-        int x = 4;
-        if (icons) {
-            int side = std::max(0, ih - 6);
-            if (it.icon && side > 0) {
-                // Keep the icon's shape inside a square of the row height.
-                int iw = side, ihh = side;
-                if (it.icon->xres > it.icon->yres) {
-                    ihh = side * it.icon->yres / it.icon->xres;
-                } else if (it.icon->yres > it.icon->xres) {
-                    iw = side * it.icon->xres / it.icon->yres;
-                }
-                DrawDIBFit(hdc, x + (side - iw) / 2, y + (ih - ihh) / 2, iw, ihh, it.icon);
+    PaintControl(hwnd, [hwnd](HDC hdc, RECT& rc) {
+        CWindow* w = Find(hwnd);
+        CListData* d = ListData(hwnd);
+        FillRect(hdc, &rc, GetSysColorBrush(COLOR_WINDOW));
+        SetBkMode(hdc, TRANSPARENT);
+        const bool icons = (w->style & LBS_USEICON) != 0;
+        int ih = ItemHeight(hwnd);
+        int y = 0;
+        for (int i = d->top; i < (int)d->items.size() && y < rc.bottom; ++i, y += ih) {
+            const CListItem& it = d->items[(size_t)i];
+            RECT row{0, y, rc.right, y + ih};
+            bool selected = i == d->sel;
+            if (selected) {
+                FillRect(hdc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
             }
-            x += side + 8;
+            int x = 4;
+            if (icons) {
+                int side = std::max(0, ih - 6);
+                if (it.icon && side > 0) {
+                    // Keep the icon's shape inside a square of the row height.
+                    int iw = side, ihh = side;
+                    if (it.icon->xres > it.icon->yres) {
+                        ihh = side * it.icon->yres / it.icon->xres;
+                    } else if (it.icon->yres > it.icon->xres) {
+                        iw = side * it.icon->xres / it.icon->yres;
+                    }
+                    DrawDIBFit(hdc, x + (side - iw) / 2, y + (ih - ihh) / 2, iw, ihh, it.icon);
+                }
+                x += side + 8;
+            }
+            SetTextColor(hdc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+            RECT text{x, y, rc.right - 2, y + ih};
+            DrawText(hdc, it.text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
         }
-        SetTextColor(hdc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        RECT text{x, y, rc.right - 2, y + ih};
-        DrawText(hdc, it.text.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
-    }
-    EndPaint(hwnd, &ps);
+    });
 }
 
 static LRESULT SetSel(HWND hwnd, int index) {
@@ -278,14 +264,7 @@ static LRESULT ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void RegisterListBoxClass() {
-    WNDCLASS wc{};
-    wc.style = CS_GLOBALCLASS;
-    wc.lpfnWndProc = ListProc;
-    wc.lpszClassName = "LISTBOX";
-    RegisterClass(&wc);
-    if (CWindowClass* c = FindClass("LISTBOX")) {
-        c->builtin = true;
-    }
+    RegisterBuiltinControl("LISTBOX", ListProc);
 }
 
 }  // namespace VeltoTk

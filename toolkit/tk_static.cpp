@@ -3,8 +3,8 @@
 // answers to WM_CTLCOLORSTATIC.
 #include <string.h>
 
+#include "toolkit/tk_control.h"
 #include "toolkit/tk_gdi.h"
-#include "toolkit/tk_window.h"
 
 namespace VeltoTk {
 
@@ -14,66 +14,50 @@ public:
 };
 
 static CStaticData* StaticData(HWND hwnd) {
-    CWindow* w = Find(hwnd);
-    if (!w) {
-        return nullptr;
-    }
-    if (!w->data) {
-        w->data = std::make_unique<CStaticData>();
-    }
-    return static_cast<CStaticData*>(w->data.get());
+    return ControlData<CStaticData>(hwnd);
 }
 
 static void PaintStatic(HWND hwnd) {
-    CWindow* w = Find(hwnd);
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwnd, &ps);
-    if (!hdc) {
-        return;
-    }
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    SelectObject(hdc, w->font ? w->font : GetStockObject(DEFAULT_GUI_FONT));
-    HWND parent = GetParent(hwnd);
-    HBRUSH brush = parent
-                       ? (HBRUSH)SendMessage(parent, WM_CTLCOLORSTATIC, (WPARAM)hdc, (LPARAM)hwnd)
-                       : nullptr;
-    if (!IsWindow(hwnd)) {
-        EndPaint(hwnd, &ps);
-        return;
-    }
-    if (!brush) {
-        brush = (HBRUSH)DefWindowProc(hwnd, WM_CTLCOLORSTATIC, (WPARAM)hdc, (LPARAM)hwnd);
-    } else if (brush != MwGetWindowPaintBrush(hwnd)) {
-        // Parents answer a fresh brush on every paint; the control keeps the
-        // latest and frees the one before.
-        MwSetWindowPaintBrush(hwnd, brush);
-    }
-    FillRect(hdc, &rc, brush);
-    w = Find(hwnd);
-    DWORD type = w->style & SS_TYPEMASK;
-    if (type == SS_ICON) {
-        CStaticData* d = StaticData(hwnd);
-        if (d->image) {
-            DrawDIBFit(hdc, 0, 0, rc.right, rc.bottom, d->image);
+    PaintControl(hwnd, [hwnd](HDC hdc, RECT& rc) {
+        HWND parent = GetParent(hwnd);
+        HBRUSH brush =
+            parent ? (HBRUSH)SendMessage(parent, WM_CTLCOLORSTATIC, (WPARAM)hdc, (LPARAM)hwnd)
+                   : nullptr;
+        if (!IsWindow(hwnd)) {
+            return;
         }
-    } else if (!w->text.empty()) {
-        UINT fmt = DT_WORDBREAK;
-        if (type == SS_CENTER) {
-            fmt |= DT_CENTER;
-        } else if (type == SS_RIGHT) {
-            fmt |= DT_RIGHT;
+        if (!brush) {
+            brush = (HBRUSH)DefWindowProc(hwnd, WM_CTLCOLORSTATIC, (WPARAM)hdc, (LPARAM)hwnd);
+        } else if (brush != MwGetWindowPaintBrush(hwnd)) {
+            // Parents answer a fresh brush on every paint; the control keeps
+            // the latest and frees the one before.
+            MwSetWindowPaintBrush(hwnd, brush);
         }
-        // A centred label of one line sits in the middle of its box.
-        RECT calc = rc;
-        int h = DrawText(hdc, w->text.c_str(), -1, &calc, fmt | DT_CALCRECT);
-        RECT box = rc;
-        if (type == SS_CENTER && h < rc.bottom) {
-            box.top = (rc.bottom - h) / 2;
+        FillRect(hdc, &rc, brush);
+        CWindow* w = Find(hwnd);
+        DWORD type = w->style & SS_TYPEMASK;
+        if (type == SS_ICON) {
+            CStaticData* d = StaticData(hwnd);
+            if (d->image) {
+                DrawDIBFit(hdc, 0, 0, rc.right, rc.bottom, d->image);
+            }
+        } else if (!w->text.empty()) {
+            UINT fmt = DT_WORDBREAK;
+            if (type == SS_CENTER) {
+                fmt |= DT_CENTER;
+            } else if (type == SS_RIGHT) {
+                fmt |= DT_RIGHT;
+            }
+            // A centred label of one line sits in the middle of its box.
+            RECT calc = rc;
+            int h = DrawText(hdc, w->text.c_str(), -1, &calc, fmt | DT_CALCRECT);
+            RECT box = rc;
+            if (type == SS_CENTER && h < rc.bottom) {
+                box.top = (rc.bottom - h) / 2;
+            }
+            DrawText(hdc, w->text.c_str(), -1, &box, fmt);
         }
-        DrawText(hdc, w->text.c_str(), -1, &box, fmt);
-    }
-    EndPaint(hwnd, &ps);
+    });
 }
 
 static LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -106,14 +90,7 @@ static LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void RegisterStaticClass() {
-    WNDCLASS wc{};
-    wc.style = CS_GLOBALCLASS;
-    wc.lpfnWndProc = StaticProc;
-    wc.lpszClassName = "STATIC";
-    RegisterClass(&wc);
-    if (CWindowClass* c = FindClass("STATIC")) {
-        c->builtin = true;
-    }
+    RegisterBuiltinControl("STATIC", StaticProc);
 }
 
 }  // namespace VeltoTk
