@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/velto_mwin_utils.h"
 #include "settings/velto_SC_setting.h"
 
 namespace {
@@ -140,15 +141,11 @@ INT_PTR CVeltoUIDialog::mainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             self->DestoryDialog();
             SetWindowLong(hwnd, 8, 0);
             return 0;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC hdc = BeginPaint(hwnd, &ps);
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FillRect(hdc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
-            EndPaint(hwnd, &ps);
+        case WM_PAINT:
+            Velto::PaintClient(hwnd, [](HDC hdc, RECT& rc) {
+                FillRect(hdc, &rc, (HBRUSH)GetStockObject(WHITE_BRUSH));
+            });
             return self->DialogProc(hwnd, msg, wParam, lParam);
-        }
         case WM_ERASEBKGND: {
             RECT rc;
             GetClientRect(hwnd, &rc);
@@ -177,20 +174,11 @@ INT_PTR CVeltoUIDialog::mainDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 LRESULT CVeltoUIDialog::frameproc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC hdc = BeginPaint(hwnd, &ps);
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FastFillRect(hdc, &rc, kWhite);
-            EndPaint(hwnd, &ps);
+        case WM_PAINT:
+            Velto::PaintClientColour(hwnd, kWhite);
             return 0;
-        }
-        case WM_CTLCOLORSTATIC: {
-            HBRUSH brush = (HBRUSH)GetStockObject(WHITE_BRUSH);
-            MwSetWindowPaintBrush((HWND)lParam, brush);
-            return (LRESULT)brush;
-        }
+        case WM_CTLCOLORSTATIC:
+            return Velto::WhiteStaticBrush((HWND)lParam);
         default:
             return 0;
     }

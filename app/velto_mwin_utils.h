@@ -26,4 +26,27 @@ PSD GdCreatePixmap(PSD root, int width, int height, int format, void* pixels, in
 PSD GdCreatePixmapOwning(PSD root, int width, int height, int format, void* pixels,
                          size_t bufferSize);
 
+// Answers WM_PAINT for hwnd: draw(hdc, client rectangle) between BeginPaint
+// and EndPaint.
+template <class Draw>
+void PaintClient(HWND hwnd, Draw draw) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    draw(hdc, rc);
+    EndPaint(hwnd, &ps);
+}
+// Answers WM_PAINT for hwnd with its client area in colour.
+inline void PaintClientColour(HWND hwnd, COLORREF colour) {
+    PaintClient(hwnd, [colour](HDC hdc, RECT& rc) { FastFillRect(hdc, &rc, colour); });
+}
+// Answers WM_CTLCOLORSTATIC for child: the stock white brush, which the
+// child paints with.
+inline LRESULT WhiteStaticBrush(HWND child) {
+    HBRUSH brush = (HBRUSH)GetStockObject(WHITE_BRUSH);
+    MwSetWindowPaintBrush(child, brush);
+    return (LRESULT)brush;
+}
+
 }  // namespace Velto

@@ -6,6 +6,7 @@
 #include <string.h>
 #include <time.h>
 
+#include "app/velto_mwin_utils.h"
 #include "platform/velto_SC_utils.h"
 #include "platform/velto_board.h"
 
@@ -353,15 +354,9 @@ LRESULT CVeltoUICtrlDateTime::wndproc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
             SetWindowLong(hwnd, 8, (LONG)(intptr_t)cs->lpCreateParams);
             return 0;
         }
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC hdc = BeginPaint(hwnd, &ps);
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FastFillRect(hdc, &rc, 0xFFFFFFFFu);
-            EndPaint(hwnd, &ps);
+        case WM_PAINT:
+            Velto::PaintClientColour(hwnd, 0xFFFFFFFFu);
             return 0;
-        }
         case WM_KEYDOWN: {
             auto* self = reinterpret_cast<CVeltoUICtrlDateTime*>(GetWindowLong(hwnd, 8));
             if (self) {
@@ -369,11 +364,8 @@ LRESULT CVeltoUICtrlDateTime::wndproc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
             }
             return 0;
         }
-        case WM_CTLCOLORSTATIC: {
-            HBRUSH brush = (HBRUSH)GetStockObject(WHITE_BRUSH);
-            MwSetWindowPaintBrush((HWND)lParam, brush);
-            return (LRESULT)brush;
-        }
+        case WM_CTLCOLORSTATIC:
+            return Velto::WhiteStaticBrush((HWND)lParam);
         default:
             return DefWindowProc(hwnd, msg, wParam, lParam);
     }

@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "app/velto_mwin_utils.h"
+
 namespace {
 
 const char kByePicture[] = "/usr/velto/img/bye.png";
@@ -74,16 +76,12 @@ void CVeltoUIDlgPwf::DestoryDialog() {
 
 INT CVeltoUIDlgPwf::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC hdc = BeginPaint(hwnd, &ps);
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            DrawDIBFit(hdc, 0, 0, rc.right - rc.left, rc.bottom - rc.top, m_pWarningImage);
-            EndPaint(hwnd, &ps);
+        case WM_PAINT:
+            Velto::PaintClient(hwnd, [this](HDC hdc, RECT& rc) {
+                DrawDIBFit(hdc, 0, 0, rc.right - rc.left, rc.bottom - rc.top, m_pWarningImage);
+            });
             SetActiveWindow(hwnd);
             return TRUE;
-        }
         case WM_GETDLGCODE:
             return kWantArrowsAndAllKeys;
         case WM_KEYDOWN:

@@ -1,5 +1,7 @@
 #include "status/velto_newedit.h"
 
+#include "app/velto_mwin_utils.h"
+
 namespace {
 
 constexpr COLORREF kBlack = 0xFF000000u;
@@ -8,25 +10,21 @@ constexpr COLORREF kDisabledText = 0xFFC0C0C0u;
 
 LRESULT NewEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC hdc = BeginPaint(hwnd, &ps);
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            FastFillRect(hdc, &rc, kBlack);
-            char text[256];
-            GetWindowText(hwnd, text, sizeof text);
-            HFONT font = (HFONT)(intptr_t)GetWindowLong(hwnd, GWL_USERDATA);
-            if (font) {
-                SelectObject(hdc, font);
-            }
-            bool enabled = !(GetWindowLong(hwnd, GWL_STYLE) & WS_DISABLED);
-            SetTextColor(hdc, enabled ? kEnabledText : kDisabledText);
-            SetBkMode(hdc, TRANSPARENT);
-            DrawText(hdc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-            EndPaint(hwnd, &ps);
+        case WM_PAINT:
+            Velto::PaintClient(hwnd, [hwnd](HDC hdc, RECT& rc) {
+                FastFillRect(hdc, &rc, kBlack);
+                char text[256];
+                GetWindowText(hwnd, text, sizeof text);
+                HFONT font = (HFONT)(intptr_t)GetWindowLong(hwnd, GWL_USERDATA);
+                if (font) {
+                    SelectObject(hdc, font);
+                }
+                bool enabled = !(GetWindowLong(hwnd, GWL_STYLE) & WS_DISABLED);
+                SetTextColor(hdc, enabled ? kEnabledText : kDisabledText);
+                SetBkMode(hdc, TRANSPARENT);
+                DrawText(hdc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            });
             return 0;
-        }
         case WM_ERASEBKGND:
             return 1;
         case WM_SETFONT:
