@@ -241,7 +241,7 @@ TEST_F(VeltoscScenarioTest, SetupMenuToTvOutAndTheProgramsEnd) {
     EXPECT_NE(Commands().find("echo lcd_panel=tvenc_pal > /etc/lcdparams"), std::string::npos);
     EXPECT_NE(ReadFile(m_strRunDir + "/veltosc.log").find("Veltosc exit program"),
               std::string::npos);
-    m_nPid = -1;
+    EXPECT_FALSE(Running());
 }
 
 TEST_F(VeltoscScenarioTest, GermanChosenInTheMenusStaysAfterARestart) {

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <set>
 #include <string>
 #include <thread>
@@ -26,20 +27,14 @@
 #include "support/png_rgb.h"
 #include "support/sim_program.h"
 #include "support/sim_test.h"
+#include "support/veltosc_process.h"
 
 class CVeltoscProcessTest : public CVeltoSimBoardTest {
 protected:
     void SetUp() override {
         CVeltoSimBoardTest::SetUp();
-        const std::string bin = VELTO_BIN_DIR;
-        ASSERT_EQ(
-            0,
-            system(("cp -r '" + bin + "/img' '" + bin + "/fonts' '" + m_strRunDir + "'").c_str()));
-        WriteFile(m_strRunDir + "/veltoscconf.xml",
-                  ReadFile(VELTO_SOURCE_DIR "/assets/veltoscconf.xml"));
-        VeltoSim::MakeDirs(HostPath("/usr/velto/img"));
-        WriteFile(HostPath("/usr/velto/img/bye.png"),
-                  ReadFile(VELTO_SOURCE_DIR "/assets/usr_velto_img/bye.png"));
+        m_process = std::make_unique<CVeltoscProcess>(m_strRunDir);
+        ASSERT_TRUE(m_process->PrepareRunDir());
         WriteFile(HostPath("/sim/virtual_clock"), "");
         m_strRoot = m_strRunDir + "/board";
     }
@@ -52,37 +47,23 @@ protected:
     // Starts veltosc (output in veltosc.log) and waits until its main
     // screen is up.
     void Start() {
-        m_nPid = fork();
-        ASSERT_GE(m_nPid, 0);
-        if (m_nPid == 0) {
-            std::string cmd = std::string("exec ") + VELTO_TEST_EMULATOR
-                              " " VELTO_BIN_DIR "/veltosc > veltosc.log 2>&1";
-            execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
+        ASSERT_TRUE(m_process->Start());
         ASSERT_TRUE(
             WaitFor([&] { return Ask("ui").find("VeltoRecMode") != std::string::npos; }, 20000))
             << "veltosc did not come up";
     }
 
     void Stop() {
-        if (m_nPid > 0) {
-            kill(m_nPid, SIGKILL);
-            waitpid(m_nPid, nullptr, 0);
-            m_nPid = -1;
+        if (m_process) {
+            m_process->Stop();
         }
     }
-
-    bool Running() { return m_nPid > 0 && waitpid(m_nPid, nullptr, WNOHANG) == 0; }
+    // Whether veltosc still runs; one that has ended is reaped.
+    bool Running() { return m_process->Running(); }
 
     // The program's answer to one control request: "OK" for an empty
     // answer, empty on error.
-    std::string Ask(const std::string& request) {
-        std::string reply;
-        int rc =
-            VeltoSimControlRequest(VeltoSimControlSocketPath(m_strRunDir), request, reply, 15000);
-        return rc == 0 ? (reply.empty() ? "OK" : reply) : "";
-    }
+    std::string Ask(const std::string& request) { return m_process->Ask(request); }
 
     void Key(const char* name) { ASSERT_EQ(Ask(std::string("key ") + name), "OK") << name; }
 
@@ -181,38 +162,21 @@ protected:
     // The screen as RGB bytes (kept as <name>.png in the run directory),
     // empty when it can't be had.
     std::vector<uint8_t> Screenshot(const std::string& name, png_image& img) {
-        std::string file = m_strRunDir + "/" + name + ".png";
         img = png_image{};
         int width = 0, height = 0;
-        std::vector<uint8_t> px;
-        if (Ask("screenshot " + file) == "OK") {
-            px = VeltoTest::ReadPngRgb(file, &width, &height);
-        }
+        std::vector<uint8_t> px = m_process->Screenshot(name, &width, &height);
         img.width = static_cast<png_uint_32>(width);
         img.height = static_cast<png_uint_32>(height);
         return px;
     }
 
-    // Distinct colours along the middle row of the screen: the camera's test
-    // scene shows its colour bars, an empty screen one or two colours; -1
-    // without a screenshot.
-    int MiddleRowColours() {
-        png_image img;
-        std::vector<uint8_t> px = Screenshot("shot", img);
-        if (px.empty()) {
-            return -1;
-        }
-        std::set<uint32_t> colours;
-        const uint8_t* row = &px[(img.height / 2) * img.width * 3];
-        for (uint32_t x = 0; x < img.width; ++x) {
-            colours.insert(row[3 * x] << 16 | row[3 * x + 1] << 8 | row[3 * x + 2]);
-        }
-        return static_cast<int>(colours.size());
-    }
+    // Distinct colours along the middle row of the screen; -1 without a
+    // screenshot.
+    int MiddleRowColours() { return m_process->MiddleRowColours(); }
 
-    bool LiveView() { return MiddleRowColours() >= 5; }
+    bool LiveView() { return m_process->LiveView(); }
 
-    pid_t m_nPid = -1;
-    std::string m_strRoot;  // host path of the board root
-    int m_nStepMs = 200;    // program time per step of Advance and Until
+    std::unique_ptr<CVeltoscProcess> m_process;  // made in SetUp, for the run directory
+    std::string m_strRoot;                       // host path of the board root
+    int m_nStepMs = 200;                         // program time per step of Advance and Until
 };
