@@ -46,6 +46,10 @@ bool MwRunOnGuiThread(const std::function<void()>& fn, int timeoutMs = 10000);
 bool MwCaptureScreen(std::vector<uint32_t>& pixels, int* width, int* height);
 // Saves MwCaptureScreen as PNG; false (with a diagnostic) on failure.
 bool MwSaveScreenshot(const std::string& path);
+// Writes width x height pixels 0xAARRGGBB, row after row, as a PNG file;
+// false on failure, with libpng's reason in *error when error is given.
+bool MwWritePng(const std::string& path, int width, int height, const uint32_t* pixels,
+                std::string* error = nullptr);
 // The UI plane pixel at (x, y) as COLORREF (0 when outside or closed).
 COLORREF MwGetScreenPixel(int x, int y);
 // Composed pixel (what the viewer sees) at (x, y) as 0xRRGGBB.

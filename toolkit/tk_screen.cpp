@@ -309,14 +309,26 @@ bool MwSaveScreenshot(const std::string& path) {
     for (uint32_t& p : px) {
         p |= 0xFF000000u;
     }
+    std::string error;
+    if (!MwWritePng(path, w, h, px.data(), &error)) {
+        printf("Error: screenshot: cannot write %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool MwWritePng(const std::string& path, int width, int height, const uint32_t* pixels,
+                std::string* error) {
     png_image img;
     memset(&img, 0, sizeof img);
     img.version = PNG_IMAGE_VERSION;
-    img.width = (png_uint_32)w;
-    img.height = (png_uint_32)h;
-    img.format = PNG_FORMAT_BGRA;
-    if (!png_image_write_to_file(&img, path.c_str(), 0, px.data(), w * 4, nullptr)) {
-        printf("Error: screenshot: cannot write %s: %s\n", path.c_str(), img.message);
+    img.width = (png_uint_32)width;
+    img.height = (png_uint_32)height;
+    img.format = PNG_FORMAT_BGRA;  // 0xAARRGGBB in memory on a little-endian CPU
+    if (!png_image_write_to_file(&img, path.c_str(), 0, pixels, width * 4, nullptr)) {
+        if (error) {
+            *error = img.message;
+        }
         return false;
     }
     return true;

@@ -5,7 +5,7 @@
 #include "app/velto_UI_Dialog.h"
 #include "app/velto_UI_PopupDialog.h"
 #include "app/velto_mwin_utils.h"
-#include "support/sim_test.h"
+#include "support/sim_ui_test.h"
 #include "toolkit/tk_host.h"
 
 namespace {
@@ -14,21 +14,7 @@ COLORREF Ui(int x, int y) {
     return MwGetScreenPixel(x, y) & 0xFFFFFFu;
 }
 
-class UiFrameworkTest : public CVeltoSimBoardTest {
-protected:
-    void SetUp() override {
-        CVeltoSimBoardTest::SetUp();
-        MwSelectDisplay("memory", 320, 240);
-        MwClockSetVirtual(true, true);
-        ASSERT_TRUE(MwOpen());
-    }
-    void TearDown() override {
-        MwClose();
-        MwClockSetVirtual(false);
-        MwSelectDisplay("auto");
-        CVeltoSimBoardTest::TearDown();
-    }
-};
+class UiFrameworkTest : public CVeltoSimUiTest {};
 
 // A control kind as the status controls make them.
 class CTestCtrl : public CMWUIBase {

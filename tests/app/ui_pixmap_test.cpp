@@ -3,26 +3,12 @@
 #include <limits.h>
 
 #include "app/velto_mwin_utils.h"
-#include "support/sim_test.h"
+#include "support/sim_ui_test.h"
 #include "toolkit/tk_host.h"
 
 namespace {
 
-class UiPixmapTest : public CVeltoSimBoardTest {
-protected:
-    void SetUp() override {
-        CVeltoSimBoardTest::SetUp();
-        MwSelectDisplay("memory", 320, 240);
-        MwClockSetVirtual(true, true);
-        ASSERT_TRUE(MwOpen());
-    }
-    void TearDown() override {
-        MwClose();
-        MwClockSetVirtual(false);
-        MwSelectDisplay("auto");
-        CVeltoSimBoardTest::TearDown();
-    }
-};
+class UiPixmapTest : public CVeltoSimUiTest {};
 
 TEST_F(UiPixmapTest, EveryFormatGivesItsDepthKindPitchAndColours) {
     struct Row {

@@ -24,6 +24,11 @@ namespace {
 
 class VeltoscScenarioTest : public CVeltoscProcessTest {
 protected:
+    // Whether a screen with caption comes up within 2 s of program time.
+    bool CaptionUp(const char* caption) {
+        return Until([&] { return Visible("STATIC", caption); }, 2000);
+    }
+
     std::vector<std::string> Files(const std::string& boardDir, const std::string& ext) {
         std::vector<std::string> out;
         std::string listing = MediaList(HostPath(boardDir));
@@ -195,40 +200,37 @@ TEST_F(VeltoscScenarioTest, SetupMenuToTvOutAndTheProgramsEnd) {
     WriteFile(HostPath("/etc/lcdparams"), "lcd_panel=lq035\n");
     Start();
     ASSERT_TRUE(Until([&] { return LiveView(); }, 8000));
-    auto captionUp = [&](const char* caption) {
-        return Until([&] { return Visible("STATIC", caption); }, 2000);
-    };
 
     // F1, Enter on the first row, Up to the last: the TV-out screen.
     Key("F1");
-    ASSERT_TRUE(captionUp("'Setup'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'Setup'")) << Ask("ui");
     EXPECT_TRUE(Visible("LISTBOX", "SETUP"));
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'Advanced Settings'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'Advanced Settings'")) << Ask("ui");
     Key("UP");
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'TV out'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'TV out'")) << Ask("ui");
 
     // F1 leaves the file alone and goes back through the menus.
     Key("F1");
-    ASSERT_TRUE(captionUp("'Advanced Settings'"));
+    ASSERT_TRUE(CaptionUp("'Advanced Settings'"));
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'TV out'"));
+    ASSERT_TRUE(CaptionUp("'TV out'"));
 
     // No cable: the message, and the screen stays.
     Key("DOWN");
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'Plug in the TV out wire'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'Plug in the TV out wire'")) << Ask("ui");
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'No wire found, check it please.'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'No wire found, check it please.'")) << Ask("ui");
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'TV out'"));
+    ASSERT_TRUE(CaptionUp("'TV out'"));
     EXPECT_EQ(ReadFile(HostPath("/etc/lcdparams")), "lcd_panel=lq035\n");
 
     // With a cable, PAL and Yes: the panel line, the goodbye screen, the end.
     ASSERT_TRUE(VeltoSim::SetTvCable(m_strRoot, true));
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'Plug in the TV out wire'"));
+    ASSERT_TRUE(CaptionUp("'Plug in the TV out wire'"));
     Key("ENTER");
     EXPECT_TRUE(WaitFor(
         [&] {
@@ -247,23 +249,20 @@ TEST_F(VeltoscScenarioTest, SetupMenuToTvOutAndTheProgramsEnd) {
 TEST_F(VeltoscScenarioTest, GermanChosenInTheMenusStaysAfterARestart) {
     Start();
     ASSERT_TRUE(Until([&] { return LiveView(); }, 8000));
-    auto captionUp = [&](const char* caption) {
-        return Until([&] { return Visible("STATIC", caption); }, 2000);
-    };
     Key("F1");
-    ASSERT_TRUE(captionUp("'Setup'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'Setup'")) << Ask("ui");
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'Advanced Settings'"));
-    Key("DOWN");
-    Key("ENTER");
-    ASSERT_TRUE(captionUp("'Language'")) << Ask("ui");
-    Key("DOWN");
-    Key("DOWN");
+    ASSERT_TRUE(CaptionUp("'Advanced Settings'"));
     Key("DOWN");
     Key("ENTER");
-    ASSERT_TRUE(captionUp("'Erweiterte Einstellungen'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'Language'")) << Ask("ui");
+    Key("DOWN");
+    Key("DOWN");
+    Key("DOWN");
+    Key("ENTER");
+    ASSERT_TRUE(CaptionUp("'Erweiterte Einstellungen'")) << Ask("ui");
     Key("F1");
-    ASSERT_TRUE(captionUp("'Konfiguration'")) << Ask("ui");
+    ASSERT_TRUE(CaptionUp("'Konfiguration'")) << Ask("ui");
     Key("F1");
     ASSERT_TRUE(Until([&] { return LiveView() && Visible("VeltoRecMode"); }, 8000));
 
@@ -271,7 +270,7 @@ TEST_F(VeltoscScenarioTest, GermanChosenInTheMenusStaysAfterARestart) {
     Start();
     ASSERT_TRUE(Until([&] { return LiveView(); }, 8000));
     Key("F1");
-    EXPECT_TRUE(captionUp("'Konfiguration'")) << Ask("ui");
+    EXPECT_TRUE(CaptionUp("'Konfiguration'")) << Ask("ui");
 }
 
 }  // namespace

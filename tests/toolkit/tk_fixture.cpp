@@ -68,11 +68,5 @@ void CToolkitTest::WritePng(const std::string& path, int w, int h,
 
 bool CToolkitTest::WritePngFile(const std::string& path, int w, int h,
                                 const std::vector<uint32_t>& px) {
-    png_image img;
-    memset(&img, 0, sizeof img);
-    img.version = PNG_IMAGE_VERSION;
-    img.width = (png_uint_32)w;
-    img.height = (png_uint_32)h;
-    img.format = PNG_FORMAT_BGRA;
-    return png_image_write_to_file(&img, path.c_str(), 0, px.data(), w * 4, nullptr) != 0;
+    return MwWritePng(path, w, h, px.data());
 }
