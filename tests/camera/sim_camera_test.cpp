@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/velto_board.h"
@@ -311,6 +312,61 @@ TEST_F(SimCameraTest, InjectedFaultsAndStall) {
     EXPECT_TRUE(WaitReadable(1000));
     Board().Ioctl(m_nFd, VIDIOC_STREAMOFF, &type);
     Unmap(maps);
+}
+
+// A reader blocked in a dequeue is let go when another thread stops the
+// stream: the dequeue fails, every buffer is the application's again, and
+// a new stream starts over at frame 0.
+TEST_F(SimCameraTest, StoppingTheStreamEndsABlockedDequeueAndReturnsEveryBuffer) {
+    CVeltoSimCamera& camera = *CVeltoSimCamera::GetInstance();
+    ASSERT_GE(OpenCamera(O_RDWR), 0);
+    ASSERT_EQ(SetFormat(160, 120), 0);
+    int count = RequestBuffers(3);
+    ASSERT_EQ(count, 3);
+    std::vector<Mapping> maps = MapAndQueue(count);
+    int type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+    camera.SetStalled(true);  // no frame comes: the dequeue below waits
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), 0);
+
+    int rc = 0, err = 0;
+    std::thread reader([&] {
+        v4l2_buffer buf;
+        rc = Dequeue(buf);
+        err = errno;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMOFF, &type), 0);
+    reader.join();
+    EXPECT_EQ(rc, -1);
+    EXPECT_EQ(err, EINVAL);
+    for (int i = 0; i < count; ++i) {
+        v4l2_buffer buf;
+        memset(&buf, 0, sizeof buf);
+        buf.index = i;
+        buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYBUF, &buf), 0);
+        EXPECT_EQ(buf.flags & (V4L2_BUF_FLAG_QUEUED | V4L2_BUF_FLAG_DONE), 0u) << i;
+        EXPECT_NE(buf.flags & V4L2_BUF_FLAG_MAPPED, 0u) << i;
+    }
+
+    // Queued again and streaming again: frames come, numbered from 0.
+    camera.SetStalled(false);
+    for (int i = 0; i < count; ++i) {
+        v4l2_buffer buf;
+        memset(&buf, 0, sizeof buf);
+        buf.index = i;
+        buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        buf.memory = V4L2_MEMORY_MMAP;
+        ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QBUF, &buf), 0);
+    }
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), 0);
+    v4l2_buffer buf;
+    ASSERT_EQ(Dequeue(buf), 0);
+    EXPECT_EQ(buf.sequence, 0u);
+    EXPECT_EQ(buf.flags & V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC, V4L2_BUF_FLAG_TIMESTAMP_MONOTONIC);
+    ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMOFF, &type), 0);
+    Unmap(maps);
+    EXPECT_EQ(RequestBuffers(0), 0);
 }
 
 // Controls belong to the head: a close does not lose them, a new enumeration
