@@ -71,6 +71,16 @@ protected:
         size_t length;
     };
 
+    // The description of buffer index to pass to QUERYBUF or QBUF.
+    static v4l2_buffer BufferAt(int index) {
+        v4l2_buffer buf;
+        memset(&buf, 0, sizeof buf);
+        buf.index = index;
+        buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        buf.memory = V4L2_MEMORY_MMAP;
+        return buf;
+    }
+
     // Maps and queues every buffer.
     std::vector<Mapping> MapAndQueue(int count) {
         std::vector<Mapping> maps;
@@ -340,10 +350,7 @@ TEST_F(SimCameraTest, StoppingTheStreamEndsABlockedDequeueAndReturnsEveryBuffer)
     EXPECT_EQ(rc, -1);
     EXPECT_EQ(err, EINVAL);
     for (int i = 0; i < count; ++i) {
-        v4l2_buffer buf;
-        memset(&buf, 0, sizeof buf);
-        buf.index = i;
-        buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
+        v4l2_buffer buf = BufferAt(i);
         ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QUERYBUF, &buf), 0);
         EXPECT_EQ(buf.flags & (V4L2_BUF_FLAG_QUEUED | V4L2_BUF_FLAG_DONE), 0u) << i;
         EXPECT_NE(buf.flags & V4L2_BUF_FLAG_MAPPED, 0u) << i;
@@ -352,11 +359,7 @@ TEST_F(SimCameraTest, StoppingTheStreamEndsABlockedDequeueAndReturnsEveryBuffer)
     // Queued again and streaming again: frames come, numbered from 0.
     camera.SetStalled(false);
     for (int i = 0; i < count; ++i) {
-        v4l2_buffer buf;
-        memset(&buf, 0, sizeof buf);
-        buf.index = i;
-        buf.type = V4L2_BUF_TYPE_VIDEO_CAPTURE;
-        buf.memory = V4L2_MEMORY_MMAP;
+        v4l2_buffer buf = BufferAt(i);
         ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_QBUF, &buf), 0);
     }
     ASSERT_EQ(Board().Ioctl(m_nFd, VIDIOC_STREAMON, &type), 0);
