@@ -16,6 +16,23 @@ static std::string Absolute(const std::string& path) {
     return out;
 }
 
+// Sends a request to a running program's channel and prints its answer; the
+// exit status of the command. `absent` says who is not there to answer.
+static int Ask(const std::string& socket, const std::string& request, const std::string& absent) {
+    std::string reply;
+    int rc = VeltoSimControlRequest(socket, request, reply);
+    if (rc < 0) {
+        fprintf(stderr, "velto-board: %s (%s)\n", absent.c_str(), reply.c_str());
+        return 1;
+    }
+    if (rc > 0) {
+        fprintf(stderr, "velto-board: %s\n", reply.c_str());
+        return 1;
+    }
+    fputs(reply.c_str(), stdout);
+    return 0;
+}
+
 int VeltoBoardPanelCommand(const std::string& runDir, const std::vector<std::string>& args) {
     std::string request;
     if (args.size() == 1) {
@@ -26,19 +43,8 @@ int VeltoBoardPanelCommand(const std::string& runDir, const std::vector<std::str
         fprintf(stderr, "velto-board: usage: panel [screenshot FILE]\n");
         return 2;
     }
-    std::string reply;
-    int rc = VeltoSimControlRequest(VeltoSimWindowSocketPath(runDir), request, reply);
-    if (rc < 0) {
-        fprintf(stderr, "velto-board: no velto-sim window is open on the board in %s (%s)\n",
-                runDir.c_str(), reply.c_str());
-        return 1;
-    }
-    if (rc > 0) {
-        fprintf(stderr, "velto-board: %s\n", reply.c_str());
-        return 1;
-    }
-    fputs(reply.c_str(), stdout);
-    return 0;
+    return Ask(VeltoSimWindowSocketPath(runDir), request,
+               "no velto-sim window is open on the board in " + runDir);
 }
 
 int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string>& args,
@@ -67,17 +73,6 @@ int VeltoBoardUiCommand(const std::string& runDir, const std::vector<std::string
                 "velto-board: usage: key NAME [down|up] | screenshot FILE | ui | advance MS\n");
         return 2;
     }
-    std::string reply;
-    int rc = VeltoSimControlRequest(VeltoSimControlSocketPath(runDir, program), request, reply);
-    if (rc < 0) {
-        fprintf(stderr, "velto-board: %s is not running on the board in %s (%s)\n", program.c_str(),
-                runDir.c_str(), reply.c_str());
-        return 1;
-    }
-    if (rc > 0) {
-        fprintf(stderr, "velto-board: %s\n", reply.c_str());
-        return 1;
-    }
-    fputs(reply.c_str(), stdout);
-    return 0;
+    return Ask(VeltoSimControlSocketPath(runDir, program), request,
+               program + " is not running on the board in " + runDir);
 }

@@ -15,6 +15,7 @@
 #include "sim/sim_control.h"
 #include "sim/sim_files.h"
 #include "sim/sim_framebuffer.h"
+#include "sim/sim_sdl_window.h"
 #include "sim/sim_shared_screen.h"
 #include "sim/sim_window_canvas.h"
 #include "sim/sim_window_draw.h"
@@ -89,15 +90,7 @@ public:
         if (m_bMarked) {
             VeltoSimMarkWindow(m_strRoot + "/sim", false);
         }
-        if (m_pTexture) {
-            SDL_DestroyTexture(m_pTexture);
-        }
-        if (m_pRenderer) {
-            SDL_DestroyRenderer(m_pRenderer);
-        }
-        if (m_pWindow) {
-            SDL_DestroyWindow(m_pWindow);
-        }
+        m_window.Close();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
@@ -114,18 +107,8 @@ public:
         VeltoSimPanelSize(VeltoSim::ReadLine(m_strRoot + "/etc/lcdparams"), &m_nScreenW,
                           &m_nScreenH);
         SVeltoSimWindowLayout l = LayoutFor(m_nScreenW, m_nScreenH);
-        m_pWindow = SDL_CreateWindow("Velto camera (simulated board)", SDL_WINDOWPOS_CENTERED,
-                                     SDL_WINDOWPOS_CENTERED, l.width, l.height, 0);
-        if (!m_pWindow) {
-            fprintf(stderr, "velto-sim: no window: %s\n", SDL_GetError());
-            return false;
-        }
-        m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, 0);
-        if (!m_pRenderer) {
-            m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, SDL_RENDERER_SOFTWARE);
-        }
-        if (!m_pRenderer) {
-            fprintf(stderr, "velto-sim: no renderer: %s\n", SDL_GetError());
+        if (!m_window.Open(stderr, "velto-sim: ", "Velto camera (simulated board)",
+                           SDL_WINDOWPOS_CENTERED, l.width, l.height)) {
             return false;
         }
         Apply(l);
@@ -178,12 +161,8 @@ private:
     // Takes a new layout: the same window, resized.
     void Apply(const SVeltoSimWindowLayout& l) {
         m_layout = l;
-        SDL_SetWindowSize(m_pWindow, l.width, l.height);
-        if (m_pTexture) {
-            SDL_DestroyTexture(m_pTexture);
-        }
-        m_pTexture = SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_ARGB8888,
-                                       SDL_TEXTUREACCESS_STREAMING, l.width, l.height);
+        SDL_SetWindowSize(m_window.Window(), l.width, l.height);
+        m_window.SetTextureSize(l.width, l.height);
         m_panel.Place(l.panel);
         m_frame.assign((size_t)m_nScreenW * m_nScreenH, 0xFF000000u);
         m_bChrome = true;
@@ -317,18 +296,15 @@ private:
             const bool whole = m_bChrome || m_canvas.Width() != m_layout.width;
             Render();
             if (whole) {
-                SDL_UpdateTexture(m_pTexture, nullptr, m_canvas.Pixels(), m_canvas.Width() * 4);
+                m_window.Update(nullptr, m_canvas.Pixels(), m_canvas.Width() * 4);
             } else {
                 // Only the screen changed: a picture's worth, not the window's.
                 const SVeltoSimRect& r = m_layout.screen;
                 SDL_Rect rect{r.x, r.y, r.w, r.h};
-                SDL_UpdateTexture(m_pTexture, &rect,
-                                  m_canvas.Pixels() + (size_t)r.y * m_canvas.Width() + r.x,
-                                  m_canvas.Width() * 4);
+                m_window.Update(&rect, m_canvas.Pixels() + (size_t)r.y * m_canvas.Width() + r.x,
+                                m_canvas.Width() * 4);
             }
-            SDL_RenderClear(m_pRenderer);
-            SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr);
-            SDL_RenderPresent(m_pRenderer);
+            m_window.Show();
             m_bDirty = false;
         }
         ServeRequests();
@@ -451,9 +427,7 @@ private:
     bool m_bQuit = false;
     bool m_bMarked = false;
     std::string m_strMouseKey;
-    SDL_Window* m_pWindow = nullptr;
-    SDL_Renderer* m_pRenderer = nullptr;
-    SDL_Texture* m_pTexture = nullptr;
+    CVeltoSdlWindow m_window;
     CVeltoSimControlServer m_server;
     std::mutex m_mutex;
     std::condition_variable m_shotDone;

@@ -66,6 +66,17 @@ protected:
 // Screen size from the framebuffer (320 x 240 when it cannot be asked).
 void ScreenSizeFromFramebuffer(int* width, int* height);
 std::unique_ptr<CDisplay> CreateMemoryDisplay(int width, int height);
+// A display of a backend's type D that opened on a width x height screen,
+// or null.
+template <class D>
+std::unique_ptr<CDisplay> OpenDisplayOf(int width, int height) {
+    auto d = std::make_unique<D>(width, height);
+    if (!d->Open()) {
+        return nullptr;
+    }
+    return d;
+}
+
 // Null when the backend is not available in this build or cannot open.
 std::unique_ptr<CDisplay> CreateSdlDisplay(int width, int height);
 std::unique_ptr<CDisplay> CreateFramebufferDisplay();

@@ -9,6 +9,8 @@
 #ifdef VELTO_TK_HAVE_SDL
 #include <SDL.h>
 
+#include "sim/sim_sdl_window.h"
+
 namespace VeltoTk {
 
 void DrawCursorAndCaret(uint32_t* out, int w, int h);
@@ -56,36 +58,13 @@ public:
             return false;
         }
         m_nWakeEvent = SDL_RegisterEvents(1);
-        m_pWindow =
-            SDL_CreateWindow("Velto camera", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             m_nWidth * kScale, m_nHeight * kScale, 0);
-        if (!m_pWindow) {
-            printf("Error: SDL window: %s\n", SDL_GetError());
-            return false;
-        }
-        m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, 0);
-        if (!m_pRenderer) {
-            m_pRenderer = SDL_CreateRenderer(m_pWindow, -1, SDL_RENDERER_SOFTWARE);
-        }
-        if (!m_pRenderer) {
-            printf("Error: SDL renderer: %s\n", SDL_GetError());
-            return false;
-        }
-        m_pTexture = SDL_CreateTexture(m_pRenderer, SDL_PIXELFORMAT_ARGB8888,
-                                       SDL_TEXTUREACCESS_STREAMING, m_nWidth, m_nHeight);
-        return m_pTexture != nullptr;
+        return m_window.Open(stdout, "Error: SDL: ", "Velto camera", SDL_WINDOWPOS_UNDEFINED,
+                             m_nWidth * kScale, m_nHeight * kScale) &&
+               m_window.SetTextureSize(m_nWidth, m_nHeight);
     }
 
     ~CSdlDisplay() override {
-        if (m_pTexture) {
-            SDL_DestroyTexture(m_pTexture);
-        }
-        if (m_pRenderer) {
-            SDL_DestroyRenderer(m_pRenderer);
-        }
-        if (m_pWindow) {
-            SDL_DestroyWindow(m_pWindow);
-        }
+        m_window.Close();
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     }
 
@@ -94,10 +73,8 @@ public:
     void Present(PSD ui, const RECT&) override {
         Compose(ui, m_frame.data());
         DrawCursorAndCaret(m_frame.data(), m_nWidth, m_nHeight);
-        SDL_UpdateTexture(m_pTexture, nullptr, m_frame.data(), m_nWidth * 4);
-        SDL_RenderClear(m_pRenderer);
-        SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr);
-        SDL_RenderPresent(m_pRenderer);
+        m_window.Update(nullptr, m_frame.data(), m_nWidth * 4);
+        m_window.Show();
     }
 
     void Wait(int timeoutMs, std::vector<CKeyEvent>& keys) override {
@@ -127,15 +104,11 @@ private:
         } else if (ev.type == SDL_QUIT) {
             PostQuitFromDisplay();
         } else if (ev.type == SDL_WINDOWEVENT && ev.window.event == SDL_WINDOWEVENT_EXPOSED) {
-            SDL_RenderClear(m_pRenderer);
-            SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr);
-            SDL_RenderPresent(m_pRenderer);
+            m_window.Show();
         }
     }
 
-    SDL_Window* m_pWindow = nullptr;
-    SDL_Renderer* m_pRenderer = nullptr;
-    SDL_Texture* m_pTexture = nullptr;
+    CVeltoSdlWindow m_window;
     Uint32 m_nWakeEvent = 0;
     std::vector<uint32_t> m_frame;
 };
@@ -143,11 +116,7 @@ private:
 }  // namespace
 
 std::unique_ptr<CDisplay> CreateSdlDisplay(int width, int height) {
-    auto d = std::make_unique<CSdlDisplay>(width, height);
-    if (!d->Open()) {
-        return nullptr;
-    }
-    return d;
+    return OpenDisplayOf<CSdlDisplay>(width, height);
 }
 
 }  // namespace VeltoTk

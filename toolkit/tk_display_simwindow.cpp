@@ -50,11 +50,7 @@ bool SimWindowIsOpen() {
 }
 
 std::unique_ptr<CDisplay> CreateSimWindowDisplay(int width, int height) {
-    auto d = std::make_unique<CSimWindowDisplay>(width, height);
-    if (!d->Open()) {
-        return nullptr;
-    }
-    return d;
+    return OpenDisplayOf<CSimWindowDisplay>(width, height);
 }
 
 }  // namespace VeltoTk
