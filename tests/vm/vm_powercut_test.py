@@ -237,14 +237,15 @@ class PowerCutTest:
         d = MEDIA_DIR[medium]
         # Sizes of the medium's files; the newest picture the program began
         # to save and whether the live stream came back after it (the save
-        # had ended then).
+        # had ended then). The loop must not hold the agent's port (fd 3),
+        # which opens once at a time.
         script = (
             "( n=0; while :; do n=$((n + 1)); "
             "s=$(stat -c '%%n:%%s' %s/*.avi %s/*.jpg 2>/dev/null | sed 's|.*/||' | tr '\\n' ' '); "
             "p=$(awk '/Saving to jpeg file/ { s = $NF; l = 0 } /to UVC_STATUS_STREAMING/ { l = 1 } "
             "END { print s \":\" l }' /run/velto.log); "
             "echo \"VCUT $n $p $s END\" >/dev/console; sleep 0.5; done ) "
-            "</dev/null >/dev/null 2>&1 &" % (d, d))
+            "</dev/null >/dev/null 2>&1 3>&- &" % (d, d))
         self.gsh(script)
         if not self.until(10, lambda: self.sampler.latest() is not None):
             raise Failure("no size samples from the guest")
