@@ -484,7 +484,11 @@ class PowerCutTest:
             if n in new:
                 outcome = ("whole" if decodes else "damaged") + settled
         self.boot(True)
-        self.device_checks("card", "picture")
+        cell = self.device_checks("card", "picture")
+        if new:
+            # The newest cell: the picture cut, as the browser draws it.
+            drawn = cell is not None and not self.near(cell, (128, 0, 0), 30)
+            outcome += ", cell drawn" if drawn else ", empty cell"
         self.rows.append(("picture", "card", "%.2f s" % delay, "-", "-", outcome,
                           "ok" if all(clean.values()) else "DAMAGED"))
 
