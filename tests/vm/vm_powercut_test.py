@@ -173,9 +173,17 @@ class PowerCutTest:
     def log(self, msg):
         print("powercut: " + msg, flush=True)
 
-    def gsh(self, script, timeout=60):
-        status, out = self.vm.agent(script, timeout=timeout)
-        return status, out.decode(errors="replace")
+    def gsh(self, script, timeout=20):
+        # The agent's channel has been seen to lose a request now and then
+        # under load; every script here can run twice.
+        for attempt in range(3):
+            try:
+                status, out = self.vm.agent(script, timeout=timeout)
+                return status, out.decode(errors="replace")
+            except velto_vm.VmError as e:
+                if "no answer" not in str(e) or attempt == 2:
+                    raise
+                self.log("no answer from the guest agent to '%s'; again" % script[:40])
 
     def until(self, seconds, check):
         end = time.time() + seconds
@@ -524,8 +532,14 @@ class PowerCutTest:
 
     # --- the run ---------------------------------------------------------
     def run(self):
-        plan = ([("record", "card")] * self.args.card + [("record", "nand")] * self.args.nand +
-                [("picture", "card")] * self.args.pictures + [("settings", None)] * self.args.settings)
+        # The kinds taken in turn, so that a run stopped early has some of each.
+        left = [[("record", "card")] * self.args.card, [("record", "nand")] * self.args.nand,
+                [("picture", "card")] * self.args.pictures, [("settings", None)] * self.args.settings]
+        plan = []
+        while any(left):
+            for kind in left:
+                if kind:
+                    plan.append(kind.pop())
         self.log("seed %d, %d cuts, in %s" % (self.args.seed, len(plan), self.dir))
         self.prepare_images()
         self.boot(True)
