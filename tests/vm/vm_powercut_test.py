@@ -49,7 +49,10 @@ HEADER_BYTES = 2048
 FRAME_CHUNK = 8 + 320 * 240 * 2  # chunk header and one YUYV frame
 CARD_MB = 512  # room for two recordings of 20 s at the emulator's 22 fps
 NAND_MB = 224
-STATE_MB = 256
+# The internal medium's image grows inside the state disk, which also holds
+# the programs and its journal: room for all of it, or the loop device's
+# writes fail once the medium fills.
+STATE_MB = 384
 SETTINGS = "/usr/velto/veltoscconf.xml"
 
 
@@ -366,6 +369,8 @@ class PowerCutTest:
         in_file = frames_of(os.path.getsize(cut))
         rc, out = run(self.avi_tool + ["repair", cut, fixed], check=False)
         m = re.search(r"(\d+) frames written", out)
+        if rc != 0 and "has no video data" in out:
+            return 0, sha256(cut)  # not one whole frame: nothing to repair
         if rc != 0 and not (m and m.group(1) == "0"):
             raise Failure("velto-avi repair %s: exit %d\n%s" % (name, rc, out))
         frames = int(m.group(1)) if m else 0
