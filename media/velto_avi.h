@@ -114,6 +114,9 @@ struct avi_t {
     // Writing: one chunk (header, data, pad) assembled for a single write.
     char* chunk_buf;
     uint32_t chunk_buf_size;
+    // Writing: the file's clusters are reserved and on the medium up to
+    // here; 0 once the file system cannot reserve.
+    uint32_t reserved_end;
 };
 
 extern int32_t AVI_errno;

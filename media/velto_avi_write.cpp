@@ -21,6 +21,8 @@ constexpr uint32_t kMaxChunkCopy = 4u << 20;
 constexpr uint32_t kProvisionalSize = AVI_MAX_LEN - AVI_HEADERBYTES + 4;
 // Synchronous data writes; 010000 octal on the board's ABI.
 constexpr int kSyncFlag = O_DSYNC;
+// Clusters reserved ahead of the data at a time: about 27 camera frames.
+constexpr uint32_t kReserveStep = 4u << 20;
 
 // The header area as a sequence of little-endian fields.
 class CHeaderWriter {
@@ -162,6 +164,30 @@ bool WriteChunk(avi_t* avi, const char* id, const char* data, uint32_t length) {
            ((length & 1) == 0 || WriteAll(avi->fdes, &kPad, 1) == 1);
 }
 
+// FAT writes a grown file's new size into its directory entry before the
+// table that chains the new clusters: a power cut between the two leaves a
+// size beyond the chain, and the kernel turns the medium read-only the first
+// time something (the browser) reads past it. Clusters reserved ahead of the
+// data, and on the medium before a size can reach them, keep every size
+// inside the chain. Where nothing can be reserved (an older kernel, a full
+// medium) the file grows as before.
+void Reserve(avi_t* avi, uint32_t end) {
+    if (avi->reserved_end == 0 || end <= avi->reserved_end) {
+        return;
+    }
+    uint64_t want = uint64_t(end) + kReserveStep;
+    uint32_t to = want > AVI_MAX_LEN ? uint32_t(AVI_MAX_LEN) : uint32_t(want);
+    int err = errno;
+    if (Board().Fallocate(avi->fdes, FALLOC_FL_KEEP_SIZE, off_t(avi->reserved_end),
+                          off_t(to - avi->reserved_end)) != 0 ||
+        Board().Fsync(avi->fdes) != 0) {
+        avi->reserved_end = 0;
+    } else {
+        avi->reserved_end = to;
+    }
+    errno = err;
+}
+
 // Appends one chunk and its index record. On a
 // write error the file position and the index are as before the call, so
 // the next chunk overwrites the partial one and the index never names it.
@@ -178,6 +204,7 @@ int avi_write_data(avi_t* avi, const char* data, uint32_t length, const char* id
         avi->max_idx += kIndexStep;
     }
 
+    Reserve(avi, avi->pos + 8 + uint32_t(Padded(length)));
     if (!WriteChunk(avi, id, data, length)) {
         int err = errno;
         Board().Lseek(avi->fdes, off_t(avi->pos), SEEK_SET);
@@ -219,6 +246,7 @@ avi_t* AVI_open_output_file(const char* filename) {
         return nullptr;
     }
     avi->pos = AVI_HEADERBYTES;
+    avi->reserved_end = AVI_HEADERBYTES;
     avi->mode = 0;
     avi->anum = 0;
     avi->aptr = 0;

@@ -40,6 +40,9 @@ public:
     virtual off_t Lseek(int fd, off_t offset, int whence) = 0;
     virtual int Fsync(int fd) = 0;
     virtual int Ftruncate(int fd, off_t length) = 0;
+    // fallocate(2); fails with EOPNOTSUPP where the file system or the
+    // kernel has none.
+    virtual int Fallocate(int fd, int mode, off_t offset, off_t length) = 0;
     virtual FILE* Fopen(const char* path, const char* mode) = 0;
     virtual int Ioctl(int fd, unsigned long request, void* arg) = 0;
     virtual void* Mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) = 0;

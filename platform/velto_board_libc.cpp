@@ -30,6 +30,9 @@ public:
     off_t Lseek(int fd, off_t offset, int whence) override { return ::lseek(fd, offset, whence); }
     int Fsync(int fd) override { return ::fsync(fd); }
     int Ftruncate(int fd, off_t length) override { return ::ftruncate(fd, length); }
+    int Fallocate(int fd, int mode, off_t offset, off_t length) override {
+        return ::fallocate(fd, mode, offset, length);
+    }
     FILE* Fopen(const char* path, const char* mode) override { return ::fopen(path, mode); }
     int Ioctl(int fd, unsigned long request, void* arg) override {
         // A kernel before 5.6 knows the buffer requests with 32-bit times only.

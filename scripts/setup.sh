@@ -8,7 +8,7 @@ libtinyxml2-dev libjpeg-dev libfreetype-dev libpng-dev libgif-dev libsdl2-dev
 libgtest-dev libgmock-dev googletest libbenchmark-dev libyuv-dev
 ffmpeg libjpeg-turbo-progs libimage-exiftool-perl valgrind xvfb xauth xdotool
 fonts-liberation fonts-wqy-microhei
-qemu-system-arm dosfstools fdisk e2fsprogs kmod cpio python3"
+qemu-system-arm dosfstools mtools fdisk e2fsprogs kmod cpio python3"
 
 missing=""
 for p in $PACKAGES; do

@@ -211,6 +211,30 @@ int CVeltoSimBoard::Ftruncate(int fd, off_t length) {
     return ::ftruncate(fd, length);
 }
 
+int CVeltoSimBoard::Fallocate(int fd, int mode, off_t offset, off_t length) {
+    if (FindHandle(fd)) {
+        errno = ENODEV;
+        return -1;
+    }
+    {
+        // A medium whose writes fail has no room to reserve either.
+        std::lock_guard<std::mutex> lock(m_mutex);
+        auto file = m_files.find(fd);
+        if (file != m_files.end()) {
+            const std::string& p = file->second.boardPath;
+            for (const WriteFault& f : m_faults) {
+                if (p.size() >= f.suffix.size() &&
+                    p.compare(p.size() - f.suffix.size(), f.suffix.size(), f.suffix) == 0 &&
+                    f.remaining < length) {
+                    errno = f.err;
+                    return -1;
+                }
+            }
+        }
+    }
+    return ::fallocate(fd, mode, offset, length);
+}
+
 FILE* CVeltoSimBoard::Fopen(const char* path, const char* mode) {
     return ::fopen(MapPath(path).c_str(), mode);
 }

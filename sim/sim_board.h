@@ -69,6 +69,7 @@ public:
     off_t Lseek(int fd, off_t offset, int whence) override;
     int Fsync(int fd) override;
     int Ftruncate(int fd, off_t length) override;
+    int Fallocate(int fd, int mode, off_t offset, off_t length) override;
     FILE* Fopen(const char* path, const char* mode) override;
     int Ioctl(int fd, unsigned long request, void* arg) override;
     void* Mmap(void* addr, size_t length, int prot, int flags, int fd, off_t offset) override;

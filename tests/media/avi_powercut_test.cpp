@@ -1,7 +1,10 @@
 // Recordings cut off by a power loss, and the velto-avi tool that inspects,
 // checks and repairs them.
+#include <errno.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include <random>
 #include <string>
@@ -9,6 +12,7 @@
 
 #include "media/velto_avi.h"
 #include "media_test_util.h"
+#include "sim/sim_board.h"
 #include "tests/support/sim_test.h"
 
 using namespace MediaTest;
@@ -99,6 +103,45 @@ TEST_F(PowerCutTest, EveryCutKeepsTheCompleteFramesAndRepairs) {
             EXPECT_EQ(frames, "64,48," + std::to_string(complete) + "\n") << "cut at " << at;
         }
     }
+}
+
+// A cut recording's size never runs past its clusters: on FAT the size
+// reaches the medium before the table that chains new clusters, so they are
+// reserved (and synced) ahead of the data; the close gives back what the
+// recording did not use.
+TEST_F(PowerCutTest, ClustersAreReservedAheadOfTheSize) {
+    avi_t* avi = AVI_open_output_file("rec.avi");
+    ASSERT_NE(avi, nullptr);
+    ASSERT_EQ(AVI_set_video(avi, kW, kH, 25, "YUY2"), 0);
+    if (Board().Fallocate(avi->fdes, FALLOC_FL_KEEP_SIZE, 0, 4096) != 0 && errno == EOPNOTSUPP) {
+        AVI_close(avi);
+        GTEST_SKIP() << "the test folder's file system reserves no space";
+    }
+    std::vector<char> frame = MakeFrame(kW, kH, 1);
+    struct stat st;
+    // 6 KiB frames: more than one reservation step.
+    for (int i = 0; i < 1000; i++) {
+        ASSERT_EQ(AVI_write_frame(avi, frame.data(), kW * kH * 2, 1), 0);
+        ASSERT_EQ(fstat(avi->fdes, &st), 0);
+        ASSERT_GE(int64_t(st.st_blocks) * 512, int64_t(st.st_size) + kW * kH * 2)
+            << "frame " << i << ": the next frame's clusters are not reserved";
+    }
+    ASSERT_EQ(AVI_close(avi), 0);
+    ASSERT_EQ(stat((m_strRunDir + "/rec.avi").c_str(), &st), 0);
+    EXPECT_LT(int64_t(st.st_blocks) * 512, int64_t(st.st_size) + (1 << 20))
+        << "the reserve outlived the close";
+
+    // A medium with no room to reserve still records, as before.
+    CVeltoSimBoard::GetInstance().SetWriteFault("res.avi", 64 * 1024, ENOSPC);
+    avi = AVI_open_output_file("res.avi");
+    ASSERT_NE(avi, nullptr);
+    ASSERT_EQ(AVI_set_video(avi, kW, kH, 25, "YUY2"), 0);
+    int written = 0;
+    while (AVI_write_frame(avi, frame.data(), kW * kH * 2, 1) == 0) {
+        written++;
+    }
+    EXPECT_GT(written, 5);
+    AVI_close(avi);
 }
 
 TEST_F(PowerCutTest, ToolReportsAndVerifies) {
