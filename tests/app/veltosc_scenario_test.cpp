@@ -80,19 +80,24 @@ TEST_F(VeltoscScenarioTest, LiveViewPicturesRecordingSlidersAndMenus) {
 
     // Light: Left and Right in 11 steps of the camera-head LED; the slider
     // hides 5 s after the last key.
-    long light = VeltoSim::LedValue(m_strRoot, "led-pwm0");
+    // A key is taken when the channel answers, and acted on a moment later
+    // (on a loaded machine, many moments): wait for what it does.
+    const auto led = [&] { return VeltoSim::LedValue(m_strRoot, "led-pwm0"); };
+    long light = led();
     Key("RIGHT");
     Advance(200);
+    EXPECT_TRUE(WaitFor([&] { return Visible("VeltoBrightAdjust") && led() > light; }, 2000));
     EXPECT_TRUE(Visible("VeltoBrightAdjust"));
-    EXPECT_GT(VeltoSim::LedValue(m_strRoot, "led-pwm0"), light);
+    EXPECT_GT(led(), light);
     for (int i = 0; i < 12; ++i) {
         Key("LEFT");
     }
     Advance(200);
-    EXPECT_EQ(VeltoSim::LedValue(m_strRoot, "led-pwm0"), 18);
+    EXPECT_TRUE(WaitFor([&] { return led() == 18; }, 2000));
+    EXPECT_EQ(led(), 18);
     Key("UP");
     Advance(200);
-    EXPECT_TRUE(Visible("VeltoFocusAdjust"));
+    EXPECT_TRUE(WaitFor([&] { return Visible("VeltoFocusAdjust"); }, 2000));
     EXPECT_FALSE(Visible("VeltoBrightAdjust")) << "only one slider at a time";
     Advance(5200);
     EXPECT_FALSE(Visible("VeltoFocusAdjust"));
